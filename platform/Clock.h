@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// A moment in local time, to the second.
+struct LocalTime {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    friend bool operator==(const LocalTime&, const LocalTime&) = default;
+};
+
+// The clock port: where the current local time comes from.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual LocalTime Now() const = 0;
+};
+
+// The machine's own clock.
+const Clock& SystemClock();
+
+// A clock that always says the same time, for tests and reproducible runs.
+class FixedClock : public Clock {
+  public:
+    explicit FixedClock(LocalTime time) : time_(time) {}
+    LocalTime Now() const override { return time_; }
+    void Set(LocalTime time) { time_ = time; }
+
+  private:
+    LocalTime time_;
+};
+
+// The general date-and-time text: the short date, a blank and the long time,
+// "2026-12-07 05:07:58"; the time is left out when it is exactly midnight.
+// The text never holds "[" or "]".
+std::string GeneralDateText(const LocalTime& time);
+
+}  // namespace platform

@@ -1,0 +1,219 @@
+#include "platform/emulated/ServerDb.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform::emulated {
+
+namespace {
+
+constexpr std::string_view kApplicationId = "morvane-emulated-server";
+constexpr int kBusyTimeoutMs = 10000;
+
+[[noreturn]] void ThrowDbError(sqlite3* db, std::string_view what) {
+    throw ServerError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+}  // namespace
+
+std::string DefaultServerFolder() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        base = std::filesystem::current_path();
+    }
+    return (base / "morvane" / "server").string();
+}
+
+std::string ServerFolder() {
+    if (const char* folder = std::getenv("MORVANE_SERVER"); folder && *folder)
+        return folder;
+    return DefaultServerFolder();
+}
+
+Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
+        SQLITE_OK) {
+        ThrowDbError(db, "cannot prepare statement");
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(statement_);
+}
+
+Statement& Statement::Bind(int index, std::string_view value) {
+    sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()),
+                      SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    sqlite3_bind_int64(statement_, index, value);
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    sqlite3_bind_null(statement_, index);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, const std::optional<std::string>& value) {
+    return value ? Bind(index, std::string_view(*value)) : BindNull(index);
+}
+
+bool Statement::Step() {
+    int rc = sqlite3_step(statement_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    ThrowDbError(db_, "database step failed");
+}
+
+void Statement::Run() {
+    while (Step()) {
+    }
+}
+
+void Statement::Reset() {
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+}
+
+bool Statement::IsNull(int column) const {
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+std::string Statement::Text(int column) const {
+    const unsigned char* text = sqlite3_column_text(statement_, column);
+    if (!text)
+        return "";
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<size_t>(sqlite3_column_bytes(statement_, column)));
+}
+
+int64_t Statement::Int(int column) const {
+    return sqlite3_column_int64(statement_, column);
+}
+
+std::optional<std::string> Statement::OptionalText(int column) const {
+    if (IsNull(column))
+        return std::nullopt;
+    return Text(column);
+}
+
+std::shared_ptr<ServerDb> ServerDb::Open(const std::string& folder, bool create) {
+    namespace fs = std::filesystem;
+    fs::path file = fs::path(folder) / "server.db";
+    if (!create && !fs::exists(file)) {
+        throw ServerError("no emulated server in " + folder +
+                          " (create one with 'morvane-lab init' or set MORVANE_SERVER)");
+    }
+    if (create) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec)
+            throw ServerError("cannot create server folder " + folder + ": " + ec.message());
+    }
+    sqlite3* db = nullptr;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(file.string().c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw ServerError("cannot open " + file.string() + ": " + message);
+    }
+    std::shared_ptr<ServerDb> server(new ServerDb(folder, db));
+    server->CreateOrCheckSchema();
+    return server;
+}
+
+std::shared_ptr<ServerDb> ServerDb::OpenDefault() {
+    return Open(ServerFolder());
+}
+
+ServerDb::ServerDb(std::string folder, sqlite3* db) : folder_(std::move(folder)), db_(db) {
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+}
+
+ServerDb::~ServerDb() {
+    sqlite3_close_v2(db_);
+}
+
+void ServerDb::Execute(std::string_view sql) {
+    std::string text(sql);
+    char* error = nullptr;
+    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = error ? error : "unknown error";
+        sqlite3_free(error);
+        throw ServerError("database error: " + message);
+    }
+}
+
+int64_t ServerDb::LastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+int ServerDb::Changes() const {
+    return sqlite3_changes(db_);
+}
+
+void ServerDb::CreateOrCheckSchema() {
+    Execute("PRAGMA journal_mode=WAL");
+    Execute("PRAGMA foreign_keys=ON");
+    Execute("PRAGMA synchronous=NORMAL");
+
+    Statement version(db_, "PRAGMA user_version");
+    version.Step();
+    int64_t fileVersion = version.Int(0);
+
+    Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type='table'");
+    tables.Step();
+    bool empty = tables.Int(0) == 0;
+
+    if (!empty) {
+        Statement meta(db_,
+                       "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                       "name='morvane_meta'");
+        meta.Step();
+        bool ours = meta.Int(0) == 1;
+        if (ours) {
+            Statement app(db_, "SELECT value FROM morvane_meta WHERE key='application'");
+            ours = app.Step() && app.Text(0) == kApplicationId;
+        }
+        if (!ours) {
+            throw ServerError(folder_ + "/server.db is not a Morvane emulated server database");
+        }
+        if (fileVersion > kServerSchemaVersion) {
+            throw ServerError(folder_ + "/server.db has schema version " +
+                              std::to_string(fileVersion) + "; this program knows version " +
+                              std::to_string(kServerSchemaVersion) + " and older");
+        }
+    }
+
+    DbTransaction transaction(*this);
+    for (std::string_view statement : ServerSchemaStatements())
+        Execute(statement);
+    Statement app(db_, "INSERT OR IGNORE INTO morvane_meta(key, value) VALUES('application', ?1)");
+    app.Bind(1, kApplicationId).Run();
+    Execute("PRAGMA user_version=" + std::to_string(kServerSchemaVersion));
+    transaction.Commit();
+}
+
+DbTransaction::DbTransaction(ServerDb& db) : db_(db) {
+    db_.Execute("BEGIN IMMEDIATE");
+}
+
+DbTransaction::~DbTransaction() {
+    if (open_)
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void DbTransaction::Commit() {
+    db_.Execute("COMMIT");
+    open_ = false;
+}
+
+}  // namespace platform::emulated

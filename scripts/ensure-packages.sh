@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, when they are missing.
+# Usage: scripts/ensure-packages.sh [extra-package...]
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config git
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libsqlite3-dev libcli11-dev nlohmann-json3-dev
+    qt6-base-dev fonts-dejavu-core
+    "$@"
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi

@@ -1,0 +1,93 @@
+#include "platform/emulated/ServerDb.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+
+#include "tests/support/TempFolder.h"
+
+using platform::emulated::ServerDb;
+using platform::emulated::ServerError;
+using testsupport::TempFolder;
+
+namespace {
+
+void RunSql(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+TEST(ServerDb, MissingServerIsAClearErrorNotANewServer) {
+    TempFolder folder;
+    try {
+        ServerDb::Open(folder.File("server"));
+        FAIL() << "opened a server that does not exist";
+    } catch (const ServerError& error) {
+        EXPECT_NE(std::string(error.what()).find("morvane-lab init"), std::string::npos);
+    }
+}
+
+TEST(ServerDb, CreatedServerReopensWithItsData) {
+    TempFolder folder;
+    {
+        auto db = ServerDb::Open(folder.File("server"), true);
+        db->Execute("CREATE TABLE IF NOT EXISTS scratch(x INTEGER)");
+        db->Prepare("INSERT INTO scratch(x) VALUES(?1)").Bind(1, int64_t{42}).Run();
+    }
+    auto db = ServerDb::Open(folder.File("server"));
+    auto query = db->Prepare("SELECT x FROM scratch");
+    ASSERT_TRUE(query.Step());
+    EXPECT_EQ(query.Int(0), 42);
+}
+
+TEST(ServerDb, ForeignDatabaseIsRefusedAndLeftAlone) {
+    TempFolder folder;
+    RunSql(folder.File("server.db"), "CREATE TABLE mine(x); INSERT INTO mine VALUES(7);");
+    EXPECT_THROW(ServerDb::Open(folder.path()), ServerError);
+    // The foreign data survives.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(folder.File("server.db").c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT x FROM mine", -1, &statement, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(statement, 0), 7);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
+
+TEST(ServerDb, NewerSchemaVersionIsRefused) {
+    TempFolder folder;
+    ServerDb::Open(folder.path(), true);
+    RunSql(folder.File("server.db"), "PRAGMA user_version=99");
+    try {
+        ServerDb::Open(folder.path());
+        FAIL() << "opened a newer server";
+    } catch (const ServerError& error) {
+        EXPECT_NE(std::string(error.what()).find("version 99"), std::string::npos);
+    }
+}
+
+TEST(ServerDb, TransactionRollsBackUnlessCommitted) {
+    TempFolder folder;
+    auto db = ServerDb::Open(folder.path(), true);
+    db->Execute("CREATE TABLE scratch(x INTEGER)");
+    {
+        platform::emulated::DbTransaction transaction(*db);
+        db->Execute("INSERT INTO scratch VALUES(1)");
+    }
+    auto count = db->Prepare("SELECT count(*) FROM scratch");
+    count.Step();
+    EXPECT_EQ(count.Int(0), 0);
+}
+
+TEST(ServerFolder, EnvironmentVariableWinsOverTheDefault) {
+    ::setenv("MORVANE_SERVER", "/tmp/some-server", 1);
+    EXPECT_EQ(platform::emulated::ServerFolder(), "/tmp/some-server");
+    ::unsetenv("MORVANE_SERVER");
+    EXPECT_NE(platform::emulated::ServerFolder().find("morvane/server"), std::string::npos);
+}
+
+}  // namespace

@@ -77,6 +77,12 @@ class Label : public CaptionControl {
     Handler mouseMove_;
 };
 
+// A frame: a captioned container of option buttons.
+class Frame : public CaptionControl {
+  public:
+    using CaptionControl::CaptionControl;
+};
+
 // A (multi-line) text box.
 class TextBox : public Control {
   public:

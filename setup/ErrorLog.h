@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Clock.h"
+#include "setup/forms/Buttons.h"
+
+// The error log of the setup window: the text of txtErr, entries newest
+// first, each followed by CR LF CR LF, and the button Command3 ("Clear
+// Error Log") that is visible together with the box. Entries written by the
+// program itself read "[" + date and time + "] " + message.
+namespace setup {
+
+class ErrorLog {
+  public:
+    ErrorLog(forms::TextBox& txtErr, forms::CommandButton& command3, const platform::Clock& clock)
+        : txtErr_(txtErr), command3_(command3), clock_(clock) {}
+
+    // "[" + the current date and time + "] " + message.
+    std::string Stamp(const std::string& message) const;
+
+    // Add entry: entry + CR LF CR LF + the previous text. Visibility stays.
+    void AddEntry(const std::string& entry);
+    // Add entry with the program's own prefix.
+    void AddMessage(const std::string& message);
+    // Replace: the whole text becomes the stamped message, nothing after it.
+    void Replace(const std::string& message);
+    // Renew or add: a message already in the log (exact comparison) keeps
+    // its place with a renewed time; otherwise it is added.
+    void RenewOrAdd(const std::string& message);
+    // Clear: hides Command3, empties the text, hides txtErr.
+    void Clear();
+    // Shows txtErr and Command3 when the text is not empty, hides both when
+    // it is.
+    void UpdateVisibility();
+
+    const std::string& Text() const { return txtErr_.Text(); }
+
+  private:
+    forms::TextBox& txtErr_;
+    forms::CommandButton& command3_;
+    const platform::Clock& clock_;
+};
+
+// The separator that follows every entry.
+inline constexpr const char* kEntryEnd = "\r\n\r\n";
+
+}  // namespace setup

@@ -1,0 +1,55 @@
+#include "setup/InstallForm.h"
+
+// The first activation of the window: it loads the display format, runs the
+// first refresh and, in batch mode, renews every existing registration and
+// closes the program. Later activations do nothing.
+namespace setup {
+
+namespace {
+
+void SelectEvery(forms::ListBox& list) {
+    const int count = list.ListCount();
+    for (int position = 0; position < count; ++position) {
+        list.SetSelected(position, true);
+    }
+}
+
+}  // namespace
+
+void InstallForm::Form_Activate() {
+    if (blnNotFirstTime) {
+        return;
+    }
+    blnNotFirstTime = true;
+    if (hooks.loadDisplayFormat) {
+        hooks.loadDisplayFormat();
+    }
+    if (hooks.refreshForm) {
+        hooks.refreshForm(-1);
+    }
+    if (blnBatchMode) {
+        RunBatch();
+    }
+}
+
+// Entries are selected before a box is ticked: the box's click handler
+// refuses a tick while its list has no selected entry.
+void InstallForm::RunBatch() {
+    Check2.SetValue(forms::CheckBox::kUnchecked);
+    Check3.SetValue(forms::CheckBox::kUnchecked);
+    if (SysMbxUninstList.ListCount() > 0) {
+        SelectEvery(SysMbxUninstList);
+        Check5.SetValue(forms::CheckBox::kChecked);
+    }
+    if (MbxUninstList.ListCount() > 0) {
+        SelectEvery(MbxUninstList);
+        Check4.SetValue(forms::CheckBox::kChecked);
+    }
+    if (Check4.Value() == forms::CheckBox::kChecked ||
+        Check5.Value() == forms::CheckBox::kChecked) {
+        Command1.Click();
+    }
+    Command2.Click();
+}
+
+}  // namespace setup

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Activation.h"
+#include "platform/DirectoryAdo.h"
+#include "setup/ComPlus.h"
+#include "setup/ErrorLog.h"
+#include "setup/SetupPorts.h"
+#include "setup/forms/Buttons.h"
+#include "setup/forms/Form.h"
+#include "setup/forms/ListBox.h"
+#include "setup/forms/PictureBox.h"
+
+namespace setup {
+
+// The setup program's one window: its controls, its state and the moments
+// of its life that belong to no control: start-up (Form_Load), the first
+// activation (Form_Activate) and unload (Form_Unload). A front end creates
+// it with the ports, binds the controls to widgets, calls Form_Load, shows
+// the window and calls Form_Activate whenever the window becomes active;
+// the program ends when Window() is unloaded.
+class InstallForm {
+  public:
+    InstallForm(SetupPorts ports, std::string commandLine);
+    InstallForm(const InstallForm&) = delete;
+    InstallForm& operator=(const InstallForm&) = delete;
+
+    void Form_Load();
+    void Form_Activate();
+    // Runs the unload handling; the same as Window().Unload().
+    void Form_Unload();
+
+    // The first activation's work that belongs to other procedures of the
+    // form: loading the display format and the refresh with its COM+ state.
+    struct ActivationHooks {
+        std::function<void()> loadDisplayFormat;
+        std::function<void(int16_t)> refreshForm;
+    };
+    ActivationHooks hooks;
+
+    // The command line selects batch mode when its first two characters
+    // are "-b" or "/b" in any letter case.
+    static bool IsBatchCommandLine(const std::string& commandLine);
+    // startstr up to, not including, its first NUL character.
+    static std::string TrimNull(const std::string& startstr);
+    // The logged-on account's name; "" when the call fails.
+    std::string GetCurrentUserName();
+
+    forms::Form& Window() { return window_; }
+    ErrorLog& Log() { return log_; }
+    ComPlus::ComPlusPorts& ComPlusContext() { return comPlus_; }
+    SetupPorts& Ports() { return ports_; }
+    const std::shared_ptr<platform::ComObject>& Sink() const { return objSink; }
+
+    // Controls.
+    forms::CommandButton Command1{"Command1"};
+    forms::CommandButton Command2{"Command2"};
+    forms::CommandButton Command3{"Command3"};
+    forms::CommandButton Command4{"Command4"};
+    forms::CommandButton Command5{"Command5"};
+    forms::CommandButton Command6{"Command6"};
+    forms::CommandButton Command7{"Command7"};
+    forms::CommandButton Command8{"Command8"};
+    forms::CheckBox Check2{"Check2"};
+    forms::CheckBox Check3{"Check3"};
+    forms::CheckBox Check4{"Check4"};
+    forms::CheckBox Check5{"Check5"};
+    forms::CheckBox Check7{"Check7"};
+    forms::Frame Frame1{"Frame1"};
+    forms::OptionButton Option1{"Option1"};
+    forms::OptionButton Option2{"Option2"};
+    forms::Label Label2{"Label2"};
+    forms::Label Label3{"Label3"};
+    forms::Label Label5{"Label5"};
+    forms::Label Label7{"Label7"};
+    forms::Label Label8{"Label8"};
+    forms::Label Label9{"Label9"};
+    forms::ListBox SysMbxInstList{"SysMbxInstList"};
+    forms::ListBox SysMbxUninstList{"SysMbxUninstList"};
+    forms::ListBox MbxInstList{"MbxInstList"};
+    forms::ListBox MbxUninstList{"MbxUninstList"};
+    forms::TextBox txtErr{"txtErr"};
+    forms::PictureBox Picture1{"Picture1"};
+
+    // Form state.
+    bool blnBatchMode = false;
+    std::string FolderURL;
+    std::string ShortComputerName;
+    std::string strSearchRoot;
+    std::shared_ptr<platform::directory::Connection> cnn;
+    bool blnNotFirstTime = false;
+    bool blnIsClusterNode = false;
+    std::string ClusterName;
+    std::string sUserName;
+
+  private:
+    void DesignControls();
+    void DesignOptions();
+    void ConnectHandlers();
+    // Start-up pieces.
+    void LearnNames();
+    void PreparePicture1();
+    void SetCaption();
+    bool PassesPlatformGate();
+    void OpenDirectoryConnection();
+    void CreateSink();
+    void ProvisionComPlus();
+    void InstallFromCurrentDirectory();
+    // First activation in batch mode.
+    void RunBatch();
+    // Control handlers of this window's life.
+    void Label5_Click();
+    void Label5_MouseMove();
+
+    SetupPorts ports_;
+    std::string commandLine_;
+    forms::Form window_{"InstallForm"};
+    ErrorLog log_;
+    ComPlus::ComPlusPorts comPlus_;
+    std::shared_ptr<platform::ComObject> objSink;
+    int32_t lngProgress = 0;
+};
+
+}  // namespace setup

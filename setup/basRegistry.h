@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Machine.h"
+
+// Registry probes.
+namespace setup::basRegistry {
+
+// True exactly when the key can be opened; every failure gives false.
+bool RegKeyExists(platform::Machine& machine, uint32_t hive, const std::string& keyPath);
+
+}  // namespace setup::basRegistry

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "setup/Cluster.h"
+#include "setup/InstallForm.h"
+#include "setup/basRegistry.h"
+#include "setup/basis64bit.h"
+#include "setup/modGetWindowsVersion.h"
+#include "tests/setup/FakePorts.h"
+
+using setup::modGetWindowsVersion::GetWindowsVersion;
+using setup::modGetWindowsVersion::WindowsVersionName;
+using setupfakes::FakeMachine;
+
+namespace {
+
+TEST(WindowsVersionTable, EveryRowOfTheTableGivesItsName) {
+    const std::vector<std::tuple<uint32_t, uint32_t, uint32_t, std::string>> rows = {
+        {1, 4, 0, "Windows 95"},
+        {1, 4, 10, "Windows 98"},
+        {1, 4, 90, "Windows Millennium"},
+        {1, 4, 3, ""},
+        {1, 0, 0, "Windows 95"},
+        {2, 3, 51, "Windows NT 3.51"},
+        {2, 4, 0, "Windows NT 4.0"},
+        {2, 4, 7, "Windows NT 4.0"},
+        {2, 5, 0, "Windows 2000"},
+        {2, 5, 2, "Windows 2003"},
+        {2, 5, 1, "Windows XP"},
+        {2, 5, 3, "Windows XP"},
+        {2, 6, 0, ""},
+        {2, 10, 0, ""},
+        {2, 2, 0, ""},
+        {0, 5, 2, "Failed"},
+        {3, 5, 2, "Failed"},
+    };
+    for (const auto& [platformId, major, minor, name] : rows) {
+        EXPECT_EQ(WindowsVersionName(platformId, major, minor), name)
+            << platformId << " " << major << "." << minor;
+    }
+}
+
+TEST(GetWindowsVersion, AsksWithTheAnsiRecordAndNamesServer2003) {
+    FakeMachine machine;
+    EXPECT_EQ(GetWindowsVersion(machine), "Windows 2003");
+    EXPECT_EQ(machine.lastVersionRecordSize, 148u);
+    EXPECT_EQ(machine.lastServicePackField, std::string(128, ' '));
+}
+
+TEST(GetWindowsVersion, FailedCallOrUnreadableMachineGivesFailed) {
+    FakeMachine machine;
+    machine.versionCallFails = true;
+    EXPECT_EQ(GetWindowsVersion(machine), "Failed");
+    FakeMachine unreadable;
+    unreadable.unreadable = true;
+    EXPECT_EQ(GetWindowsVersion(unreadable), "Failed");
+}
+
+TEST(GetWindowsVersion, VistaAndLaterAreUnknown) {
+    FakeMachine machine;
+    machine.major = 6;
+    machine.minor = 1;
+    EXPECT_EQ(GetWindowsVersion(machine), "");
+}
+
+TEST(Is64bit, TrueOnlyWhenTheFunctionExistsAndReportsWow64) {
+    FakeMachine machine;
+    machine.wow64 = true;
+    EXPECT_TRUE(setup::basis64bit::Is64bit(machine));
+    machine.wow64 = false;
+    EXPECT_FALSE(setup::basis64bit::Is64bit(machine));
+}
+
+TEST(Is64bit, OlderWindowsWithoutTheFunctionIsNot64bitAndTheCallIsNotMade) {
+    FakeMachine machine;
+    machine.hasIsWow64Process = false;
+    machine.wow64 = true;
+    EXPECT_FALSE(setup::basis64bit::Is64bit(machine));
+    EXPECT_EQ(machine.calls, (std::vector<std::string>{"HasProcedure kernel32!IsWow64Process"}));
+}
+
+TEST(Is64bit, FailingCallOrMachineGivesFalse) {
+    FakeMachine machine;
+    machine.wow64CallFails = true;
+    EXPECT_FALSE(setup::basis64bit::Is64bit(machine));
+    machine.unreadable = true;
+    EXPECT_FALSE(setup::basis64bit::Is64bit(machine));
+}
+
+TEST(RegKeyExists, OpenedKeyIsClosedAgainAndCountsAsExisting) {
+    FakeMachine machine;
+    machine.localMachineKeys.insert("Software\\Vendor");
+    EXPECT_TRUE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_LOCAL_MACHINE_VALUE,
+                                                 "Software\\Vendor"));
+    EXPECT_EQ(machine.calls.back(), "RegCloseKey 4660");
+    EXPECT_FALSE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_CURRENT_USER_VALUE,
+                                                  "Software\\Vendor"));
+}
+
+TEST(IsClusterNode, FollowsTheClusterKeyUnderLocalMachine) {
+    FakeMachine machine;
+    EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
+    machine.localMachineKeys.insert("Cluster");
+    EXPECT_TRUE(setup::Cluster::IsClusterNode(machine));
+    machine.unreadable = true;
+    EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
+}
+
+TEST(TrimNull, CutsAtTheFirstNul) {
+    using setup::InstallForm;
+    EXPECT_EQ(InstallForm::TrimNull(std::string("abc\0def", 7)), "abc");
+    EXPECT_EQ(InstallForm::TrimNull("whole text"), "whole text");
+    EXPECT_EQ(InstallForm::TrimNull(""), "");
+    EXPECT_EQ(InstallForm::TrimNull(std::string("\0x", 2)), "");
+}
+
+struct UserNameTest : ::testing::Test {
+    setupfakes::FakeWorld world;
+};
+
+TEST_F(UserNameTest, TwentyCharacterNameComesBackWithoutTrailingNul) {
+    world.machine.userName = "abcdefghijklmnopqrst";
+    setup::InstallForm form(world.Ports(), "");
+    const std::string name = form.GetCurrentUserName();
+    EXPECT_EQ(name, "abcdefghijklmnopqrst");
+    EXPECT_EQ(name.size(), 20u);
+}
+
+TEST_F(UserNameTest, FailedCallGivesAnEmptyNameNotBufferContent) {
+    world.machine.userNameFails = true;
+    setup::InstallForm form(world.Ports(), "");
+    EXPECT_EQ(form.GetCurrentUserName(), "");
+}
+
+TEST_F(UserNameTest, NameTooLongForTheBufferGivesAnEmptyName) {
+    world.machine.userName = std::string(300, 'u');
+    setup::InstallForm form(world.Ports(), "");
+    EXPECT_EQ(form.GetCurrentUserName(), "");
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+#pragma once
+
+// The groups of the adapter test program.
+void RunConversionTests();
+void RunStoreAdoTests();
+void RunProfileTests();
+void RunActivationTests();

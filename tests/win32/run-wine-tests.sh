@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Runs the Windows test programs of a win64 build under wine64, in a fresh
+# wine prefix of its own that is removed afterwards.
+# Usage: tests/win32/run-wine-tests.sh [build-dir]   (default: build/win64)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-$root/build/win64}"
+bin="$build/bin"
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
+if [ ! -x "$wine" ]; then
+    echo "wine64 is not installed: the Windows tests are skipped" >&2
+    exit 0
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-wine.XXXXXX")"
+export WINEPREFIX="$work/prefix" HOME="$work/home" WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+export WINEARCH=win64
+mkdir -p "$HOME"
+cleanup() {
+    "$wineserver" -k >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The programs run from one folder, as they are installed: the library, the
+# setup program and the test programs side by side.
+stage="$work/stage"
+mkdir -p "$stage"
+cp "$bin"/*.exe "$stage"/
+if compgen -G "$bin/*.dll" >/dev/null; then cp "$bin"/*.dll "$stage"/; fi
+
+run() { "$wine" "$@"; }
+
+echo "== preparing the wine prefix"
+run wineboot -i >/dev/null 2>&1
+run reg add 'HKCU\Software\Wine' /v Version /d win2003 /f >/dev/null 2>&1
+"$wineserver" -w
+
+failed=0
+step() {
+    local name="$1"
+    shift
+    echo "== $name"
+    if ! "$@"; then
+        echo "!! $name failed"
+        failed=1
+    fi
+}
+
+cd "$stage"
+step "adapters" run ./win32_adapter_tests.exe
+if [ -f Morvane.dll ]; then
+    step "register the library" run regsvr32 /s Morvane.dll
+    step "the registered library" run ./win32_sink_com_tests.exe registered
+    step "unregister the library" run regsvr32 /s /u Morvane.dll
+    step "the unregistered library" run ./win32_sink_com_tests.exe unregistered
+fi
+if [ -f win32_machine_tests.exe ]; then
+    step "probes" run ./win32_machine_tests.exe
+fi
+if [ -f win32_window_tests.exe ] && command -v xvfb-run >/dev/null; then
+    step "setup window" xvfb-run -a "$wine" ./win32_window_tests.exe
+fi
+exit $failed

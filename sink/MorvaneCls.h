@@ -5,6 +5,7 @@
 
 #include "platform/Activation.h"
 #include "platform/Clock.h"
+#include "platform/ComError.h"
 #include "platform/StoreAdo.h"
 
 // The sink class the mail store creates for the registered events, and the
@@ -44,6 +45,11 @@ class MorvaneCls : public platform::StoreSyncEvents, public platform::CreateRegi
     // Refreshes the thread's settings path and display format from the
     // settings file; a failing step keeps the previous value.
     void LoadSettings();
+
+    // "[" date and time "] " url " - ERROR: " number " " description.
+    std::string ErrorLine(const std::string& url, const platform::ComError& error) const;
+    // "0" for an item (or folder) not found, the error line otherwise.
+    std::string NotFoundOrErrorLine(const std::string& url, const platform::ComError& error) const;
 
     platform::store::Ado& ado_;
     const platform::Clock& clock_;

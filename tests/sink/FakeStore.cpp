@@ -47,6 +47,7 @@ class FakeConnection : public store::Connection {
         if (open_)
             throw ComError(kObjectOpen, "Operation is not allowed when the object is open.");
         open_ = true;
+        store_.NoteOpened(false, 1);
     }
     int32_t State() override {
         store_.Enter("Connection.State");
@@ -62,6 +63,7 @@ class FakeConnection : public store::Connection {
             store_.NoteTransactionLeftOpen();
         snapshot_.reset();
         open_ = false;
+        store_.NoteOpened(false, -1);
     }
     void BeginTrans() override {
         store_.Enter("Connection.BeginTrans");
@@ -281,6 +283,8 @@ void FakeRecord::Open(const std::string& source, store::Connection& activeConnec
     mode_ = mode;
     pending_.clear();
     open_ = true;
+    if (!eventItem_)
+        store_.NoteOpened(true, 1);
 }
 
 int32_t FakeRecord::State() {
@@ -293,6 +297,8 @@ void FakeRecord::Close() {
     RequireOpen();
     open_ = false;
     pending_.clear();
+    if (!eventItem_)
+        store_.NoteOpened(true, -1);
 }
 
 void FakeRecord::DeleteRecord(const std::string& source, bool async) {

@@ -43,6 +43,12 @@ class FakeStore : public platform::store::Ado {
     // The item's properties; an item that does not exist has none.
     FieldList FieldsOf(const std::string& url) const;
     std::vector<std::string> Urls() const;
+    // Records and connections opened and not closed yet (event records aside).
+    int OpenRecords() const { return openRecords_; }
+    int OpenConnections() const { return openConnections_; }
+    void NoteOpened(bool record, int change) {
+        (record ? openRecords_ : openConnections_) += change;
+    }
     // How often a connection was closed while its transaction was open.
     int TransactionsLeftOpen() const { return transactionsLeftOpen_; }
 
@@ -74,6 +80,8 @@ class FakeStore : public platform::store::Ado {
     // Lower-case URL -> (URL as added, properties).
     std::map<std::string, std::pair<std::string, FieldList>> items_;
     int transactionsLeftOpen_ = 0;
+    int openRecords_ = 0;
+    int openConnections_ = 0;
 };
 
 // The record of the item an event is about. Holds the item's properties of

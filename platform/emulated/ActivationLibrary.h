@@ -31,6 +31,7 @@ constexpr int32_t REGDB_E_READREGDB = hresult::FromUnsigned(0x80040150);
 constexpr int32_t SELFREG_E_TYPELIB = hresult::FromUnsigned(0x80040200);
 constexpr int32_t SELFREG_E_CLASS = hresult::FromUnsigned(0x80040201);
 constexpr int32_t E_OUTOFMEMORY = hresult::FromUnsigned(0x8007000E);
+constexpr int32_t E_POINTER = hresult::FromUnsigned(0x80004003);
 // ERROR_MOD_NOT_FOUND and ERROR_BAD_EXE_FORMAT as HRESULTs.
 constexpr int32_t MOD_NOT_FOUND = hresult::FromUnsigned(0x8007007E);
 constexpr int32_t BAD_EXE_FORMAT = hresult::FromUnsigned(0x800700C1);

@@ -22,6 +22,9 @@ const std::string& SettingsSection() {
 
 constexpr char kDisplayFormatKey[] = "SCLDisplayFormat";
 
+// Joined as plain text: a folder that ends in a separator yields a doubled one.
+constexpr char kPathSeparator = static_cast<char>(MORVANE_PATH_SEPARATOR);
+
 }  // namespace
 
 MorvaneCls::MorvaneCls(platform::store::Ado& ado, const platform::Clock& clock)
@@ -73,7 +76,7 @@ int32_t MorvaneCls::Register(platform::store::EventInfo&, const std::string&, in
 
 void MorvaneCls::LoadSettings() {
     try {
-        MorvaneModule::sIniFile = SettingsFolder() + "/" + SettingsFileName();
+        MorvaneModule::sIniFile = SettingsFolder() + kPathSeparator + SettingsFileName();
     } catch (const platform::ComError&) {
         // The path stays as it was.
     }

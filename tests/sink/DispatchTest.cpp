@@ -50,7 +50,7 @@ TEST_F(Dispatch, BeginAndCommittedTogetherRunOnlyTheBeginBranch) {
 TEST_F(Dispatch, BeginOfASaveReadsTheSettingsBeforeStamping) {
     FakeEventInfo info(store_, Message(6));
     sink_.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
-    EXPECT_EQ(mm::sIniFile, folder_.File("Morvane.ini"));
+    EXPECT_TRUE(mm::sIniFile == folder_.File("Morvane.ini"));  // no paths in the output
     EXPECT_EQ(mm::sDisplayFormat, "<SCL value>");
     EXPECT_EQ(info.Value(kComments), Variant("6"));
 }

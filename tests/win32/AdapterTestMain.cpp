@@ -9,5 +9,6 @@ int main() {
     RunStoreAdoTests();
     RunProfileTests();
     RunActivationTests();
+    RunSetupPortTests();
     return check::Finish();
 }

@@ -5,3 +5,4 @@ void RunConversionTests();
 void RunStoreAdoTests();
 void RunProfileTests();
 void RunActivationTests();
+void RunSetupPortTests();

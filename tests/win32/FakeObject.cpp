@@ -90,9 +90,9 @@ HRESULT FakeObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
         if ((flags & DISPATCH_PROPERTYPUT) != 0) {
             calls_.push_back(name + "=");
             auto setter = setters_.find(id);
-            if (setter == setters_.end() || args.size() != 1)
+            if (setter == setters_.end() || args.empty())
                 return DISP_E_MEMBERNOTFOUND;
-            setter->second(args[0]);
+            setter->second(args);
             return S_OK;
         }
         calls_.push_back(name);

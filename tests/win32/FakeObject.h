@@ -25,7 +25,8 @@ struct Failure {
 // already followed.
 using Args = std::vector<ComVariant>;
 using Member = std::function<ComVariant(Args&)>;
-using Setter = std::function<void(const ComVariant&)>;
+// A property write: the property's arguments, then the value as the last.
+using Setter = std::function<void(Args&)>;
 
 // An automation object for tests: members are added by name, calls are
 // logged. It also answers the extra interface ids it is given, with its

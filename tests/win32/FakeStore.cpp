@@ -30,9 +30,8 @@ ComPtr<FakeObject> MakeField(std::shared_ptr<RecordState> record, const std::str
         auto stored = item.find(name);
         return stored == item.end() ? Nothing() : Value(stored->second);
     });
-    field->OnPut("Value", [record, name](const ComVariant& value) {
-        record->pending[name] = value.ToVariant();
-    });
+    field->OnPut("Value",
+                 [record, name](Args& args) { record->pending[name] = args.back().ToVariant(); });
     return field;
 }
 
@@ -95,9 +94,8 @@ ComPtr<FakeObject> RecordObject(std::shared_ptr<RecordState> record) {
 ComPtr<FakeObject> MakeConnection(std::shared_ptr<StoreData> store) {
     auto state = std::make_shared<int32_t>(0);
     auto connection = FakeObject::Make();
-    connection->OnPut("Provider", [store](const ComVariant& value) {
-        store->log.push_back("Provider " + Text(value));
-    });
+    connection->OnPut(
+        "Provider", [store](Args& args) { store->log.push_back("Provider " + Text(args.back())); });
     connection->On("Open", [store, state](Args& args) {
         store->log.push_back("Connect " + Text(args.at(0)));
         *state = 1;

@@ -13,6 +13,55 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
         R"(CREATE TABLE IF NOT EXISTS morvane_meta (
                key TEXT PRIMARY KEY,
                value TEXT NOT NULL))",
+        // store: the mail server's identity, its mailbox stores, mailboxes,
+        // folders and items with their properties.
+        R"(CREATE TABLE IF NOT EXISTS store_server (
+               id INTEGER PRIMARY KEY CHECK (id = 1),
+               name TEXT NOT NULL,
+               domain TEXT NOT NULL))",
+        R"(CREATE TABLE IF NOT EXISTS store_stores (
+               id INTEGER PRIMARY KEY,
+               storage_group TEXT NOT NULL COLLATE NOCASE,
+               name TEXT NOT NULL COLLATE NOCASE,
+               server TEXT NOT NULL,
+               UNIQUE (storage_group, name)))",
+        R"(CREATE TABLE IF NOT EXISTS store_mailboxes (
+               id INTEGER PRIMARY KEY,
+               address TEXT NOT NULL UNIQUE COLLATE NOCASE,
+               store_id INTEGER NOT NULL REFERENCES store_stores(id) ON DELETE CASCADE,
+               cn TEXT NOT NULL,
+               alias TEXT NOT NULL,
+               guid TEXT NOT NULL,
+               is_system INTEGER NOT NULL DEFAULT 0,
+               root_fields INTEGER NOT NULL DEFAULT 1))",
+        R"(CREATE TABLE IF NOT EXISTS store_folders (
+               id INTEGER PRIMARY KEY,
+               mailbox_id INTEGER NOT NULL REFERENCES store_mailboxes(id) ON DELETE CASCADE,
+               path TEXT NOT NULL COLLATE NOCASE,
+               is_inbox INTEGER NOT NULL DEFAULT 0,
+               UNIQUE (mailbox_id, path)))",
+        R"(CREATE TABLE IF NOT EXISTS store_items (
+               id INTEGER PRIMARY KEY,
+               folder_id INTEGER NOT NULL REFERENCES store_folders(id) ON DELETE CASCADE,
+               name TEXT NOT NULL COLLATE NOCASE,
+               content_class TEXT NOT NULL DEFAULT '',
+               UNIQUE (folder_id, name)))",
+        R"(CREATE INDEX IF NOT EXISTS store_items_by_class
+               ON store_items(content_class, folder_id))",
+        R"(CREATE TABLE IF NOT EXISTS store_properties (
+               item_id INTEGER NOT NULL REFERENCES store_items(id) ON DELETE CASCADE,
+               position INTEGER NOT NULL,
+               name TEXT NOT NULL COLLATE NOCASE,
+               value TEXT NOT NULL,
+               PRIMARY KEY (item_id, name)))",
+        // faults: failures planted at named operations (Faults.h).
+        R"(CREATE TABLE IF NOT EXISTS faults (
+               id INTEGER PRIMARY KEY,
+               operation TEXT NOT NULL,
+               url_pattern TEXT,
+               hresult INTEGER NOT NULL,
+               description TEXT NOT NULL,
+               remaining INTEGER))",
         // registry: class registrations and keys (Registry.cpp).
         R"(CREATE TABLE IF NOT EXISTS registry_classes (
                clsid TEXT PRIMARY KEY COLLATE NOCASE,

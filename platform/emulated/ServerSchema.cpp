@@ -91,6 +91,28 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                hive TEXT NOT NULL COLLATE NOCASE,
                path TEXT NOT NULL COLLATE NOCASE,
                PRIMARY KEY (hive, path)))",
+        // machine and catalog: the machine facts (MachineFacts.cpp) and the
+        // COM+ catalog's applications, properties and services
+        // (CatalogStore.cpp).
+        R"(CREATE TABLE IF NOT EXISTS machine_facts (
+               key TEXT PRIMARY KEY,
+               value TEXT NOT NULL))",
+        R"(CREATE TABLE IF NOT EXISTS catalog_applications (
+               id INTEGER PRIMARY KEY AUTOINCREMENT))",
+        R"(CREATE TABLE IF NOT EXISTS catalog_properties (
+               application_id INTEGER NOT NULL,
+               name TEXT NOT NULL COLLATE NOCASE,
+               type TEXT NOT NULL,
+               value TEXT NOT NULL,
+               PRIMARY KEY (application_id, name)))",
+        R"(CREATE TABLE IF NOT EXISTS catalog_services (
+               application_id INTEGER PRIMARY KEY,
+               name TEXT NOT NULL,
+               start_type TEXT NOT NULL,
+               error_control TEXT NOT NULL,
+               dependencies TEXT NOT NULL,
+               run_as TEXT NOT NULL,
+               desktop_ok INTEGER NOT NULL))",
     };
     return statements;
 }

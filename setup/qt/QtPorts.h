@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Shell.h"
+#include "setup/forms/Ports.h"
+
+// The window system's services for the setup form, over Qt.
+namespace setup::qt {
+
+// DoEvents: processes the pending events once.
+class QtEventLoop : public forms::EventLoop {
+  public:
+    void DoEvents() override;
+};
+
+// Scroll-bar width from the style, text widths from the font's metrics.
+class QtTextMeasure : public forms::TextMeasure {
+  public:
+    int32_t GetSystemMetrics(int32_t index) override;
+    int32_t DrawTextCalcRectRight(const std::string& text, const forms::Font& font) override;
+};
+
+// The shell: opening documents goes to the platform's shell; the system
+// cursor is set on the widget under the mouse pointer, which the window
+// names while it forwards a mouse move (SetPointerWidget).
+class QtShell : public platform::Shell {
+  public:
+    explicit QtShell(platform::Shell& documents) : documents_(documents) {}
+
+    void SetPointerWidget(QWidget* widget) { pointerWidget_ = widget; }
+
+    intptr_t ShellExecute(const std::string& operation, const std::string& file,
+                          const std::string& parameters, const std::string& directory,
+                          int32_t showCommand) override;
+    void SetSystemCursor(int32_t cursorId) override;
+
+  private:
+    platform::Shell& documents_;
+    QPointer<QWidget> pointerWidget_;
+};
+
+// The Qt cursor for a system cursor id (IDC_*).
+Qt::CursorShape CursorForSystemId(int32_t cursorId);
+
+}  // namespace setup::qt

@@ -1,0 +1,100 @@
+#include "setup/qt/SetupWindow.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+
+namespace setup::qt {
+
+SetupWindow::SetupWindow(InstallForm& form, QtShell* shell)
+    : form_(form), widgets_(BuildSetupWidgets(this)), binder_(std::make_unique<Binder>()) {
+    BindControls(shell);
+    resize(sizeHint().expandedTo(QSize(900, 640)));
+}
+
+SetupWindow::~SetupWindow() = default;
+
+void SetupWindow::BindControls(QtShell* shell) {
+    InstallForm& f = form_;
+    const SetupWidgets& w = widgets_;
+    Binder& b = *binder_;
+    b.Window(f.Window(), this, [this] { HandleUnload(); });
+    b.Button(f.Command1, w.Command1);
+    b.Button(f.Command2, w.Command2);
+    b.Button(f.Command3, w.Command3);
+    b.Button(f.Command4, w.Command4);
+    b.Button(f.Command5, w.Command5);
+    b.Button(f.Command6, w.Command6);
+    b.Button(f.Command7, w.Command7);
+    b.Button(f.Command8, w.Command8);
+    b.CheckBox(f.Check2, w.Check2);
+    b.CheckBox(f.Check3, w.Check3);
+    b.CheckBox(f.Check4, w.Check4);
+    b.CheckBox(f.Check5, w.Check5);
+    b.CheckBox(f.Check7, w.Check7);
+    b.Frame(f.Frame1, w.Frame1);
+    b.Option(f.Option1, w.Option1);
+    b.Option(f.Option2, w.Option2);
+    b.Label(f.Label2, w.Label2);
+    b.Label(f.Label3, w.Label3);
+    b.Label(f.Label7, w.Label7);
+    b.Label(f.Label8, w.Label8);
+    b.Label(f.Label9, w.Label9);
+    b.Link(f.Label5, w.Label5, shell);
+    b.List(f.SysMbxInstList, w.SysMbxInstList);
+    b.List(f.SysMbxUninstList, w.SysMbxUninstList);
+    b.List(f.MbxInstList, w.MbxInstList);
+    b.List(f.MbxUninstList, w.MbxUninstList);
+    b.Text(f.txtErr, w.txtErr);
+    b.Picture(f.Picture1, w.Picture1);
+}
+
+bool SetupWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate) {
+        Activate();
+    }
+    return handled;
+}
+
+// A platform that shows the window without activating it (no window
+// manager, or offscreen) still gets the first activation.
+void SetupWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!activated_) {
+        QTimer::singleShot(0, this, [this] {
+            if (!activated_ && !closed_) {
+                Activate();
+            }
+        });
+    }
+}
+
+void SetupWindow::Activate() {
+    const bool first = !activated_;
+    activated_ = true;
+    form_.Form_Activate();
+    if (first && firstActivationDone_) {
+        firstActivationDone_();
+    }
+}
+
+// The close box unloads the form, as Exit does.
+void SetupWindow::closeEvent(QCloseEvent* event) {
+    if (!form_.Window().IsUnloaded()) {
+        form_.Window().Unload();
+    }
+    event->accept();
+}
+
+void SetupWindow::HandleUnload() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    close();
+    if (unloaded_) {
+        unloaded_();
+    }
+}
+
+}  // namespace setup::qt

@@ -223,8 +223,14 @@ Variant CriteriaValue(const StoredItem& item, std::string_view name) {
     Variant value = item.properties.Get(name);
     if (!value.IsEmpty())
         return value;
-    if (text::EqualsNoCase(name, property::kIsHidden) ||
-        text::EqualsNoCase(name, property::kIsCollection))
+    if (text::EqualsNoCase(name, property::kIsHidden)) {
+        // Registration items are hidden even when their writer did not say so.
+        Variant contentClass = item.properties.Get(property::kContentClass);
+        return Variant(
+            contentClass.IsString() &&
+            text::EqualsNoCase(contentClass.AsString(), content_class::kEventRegistration));
+    }
+    if (text::EqualsNoCase(name, property::kIsCollection))
         return Variant(false);
     if (text::EqualsNoCase(name, property::kHref))
         return Variant(item.url);

@@ -48,8 +48,8 @@ int64_t SaveItem(std::shared_ptr<StoreSession> session, const Location& where, S
                  int32_t itemFlags);
 
 // The value the store's criteria see for a property of the item: its own,
-// or the store's default for DAV:ishidden, DAV:iscollection, DAV:href and
-// DAV:displayname.
+// or the store's default for DAV:ishidden (true for registration items,
+// false for the rest), DAV:iscollection, DAV:href and DAV:displayname.
 Variant CriteriaValue(const StoredItem& item, std::string_view name);
 
 }  // namespace platform::emulated

@@ -63,20 +63,30 @@ StoreModel::StoreModel(std::shared_ptr<ServerDb> db, Activation& activation)
 void StoreModel::SetIdentity(const ServerIdentity& identity) {
     if (identity.name.empty() || identity.domain.empty())
         throw ServerError("the mail server needs a name and a DNS domain");
+    DbTransaction transaction(session_->db());
+    if (auto old = session_->data().Identity()) {
+        session_->db()
+            .Prepare("UPDATE store_stores SET server = ?1 WHERE server = ?2")
+            .Bind(1, std::string_view(identity.name))
+            .Bind(2, std::string_view(old->name))
+            .Run();
+    }
     session_->db()
         .Prepare("INSERT OR REPLACE INTO store_server(id, name, domain) VALUES(1, ?1, ?2)")
         .Bind(1, std::string_view(identity.name))
         .Bind(2, std::string_view(identity.domain))
         .Run();
+    transaction.Commit();
 }
 
 std::optional<ServerIdentity> StoreModel::Identity() {
     return session_->data().Identity();
 }
 
-MailboxStoreInfo StoreModel::AddStore(const std::string& storageGroup,
-                                      const std::string& storeName) {
+MailboxStoreInfo StoreModel::AddStore(const std::string& storageGroup, const std::string& storeName,
+                                      const std::string& server) {
     ServerIdentity identity = session_->data().RequireIdentity();
+    const std::string& owner = server.empty() ? identity.name : server;
     DbTransaction transaction(session_->db());
     auto existing = session_->db().Prepare(
         "SELECT count(*) FROM store_stores WHERE storage_group = ?1 AND name = ?2");
@@ -88,7 +98,7 @@ MailboxStoreInfo StoreModel::AddStore(const std::string& storageGroup,
         .Prepare("INSERT INTO store_stores(storage_group, name, server) VALUES(?1, ?2, ?3)")
         .Bind(1, std::string_view(storageGroup))
         .Bind(2, std::string_view(storeName))
-        .Bind(3, std::string_view(identity.name))
+        .Bind(3, std::string_view(owner))
         .Run();
     int64_t storeId = session_->db().LastInsertId();
     std::string alias = std::string(kSystemMailboxPrefix) + NewGuid();
@@ -97,7 +107,7 @@ MailboxStoreInfo StoreModel::AddStore(const std::string& storageGroup,
     InsertFolder(mailboxId, "StoreEvents", false);
     InsertFolder(mailboxId, std::string(kGlobalEventsPath), false);
     transaction.Commit();
-    return MailboxStoreInfo{storeId, storageGroup, storeName, identity.name, system.address};
+    return MailboxStoreInfo{storeId, storageGroup, storeName, owner, system.address};
 }
 
 std::vector<MailboxStoreInfo> StoreModel::Stores() {

@@ -77,13 +77,16 @@ class StoreModel {
   public:
     StoreModel(std::shared_ptr<ServerDb> db, Activation& activation);
 
-    // Creates or replaces the mail server's name and DNS domain.
+    // Creates or replaces the mail server's name and DNS domain; stores
+    // that the server owned move with it to the new name.
     void SetIdentity(const ServerIdentity& identity);
     std::optional<ServerIdentity> Identity();
 
     // Adds a mailbox store with its system mailbox and that mailbox's
-    // StoreEvents/GlobalEvents folder.
-    MailboxStoreInfo AddStore(const std::string& storageGroup, const std::string& storeName);
+    // StoreEvents/GlobalEvents folder. The owning server is this server
+    // unless another (a cluster's virtual server) is named.
+    MailboxStoreInfo AddStore(const std::string& storageGroup, const std::string& storeName,
+                              const std::string& server = "");
     std::vector<MailboxStoreInfo> Stores();
 
     MailboxInfo AddMailbox(const NewMailbox& mailbox);

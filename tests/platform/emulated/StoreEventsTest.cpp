@@ -222,6 +222,31 @@ TEST_F(StoreEvents, HiddenItemsDoNotFireTheCriteriaLimitedRegistration) {
     EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 2u);
 }
 
+TEST_F(StoreEvents, RegistrationItemCountsAsHiddenEvenWithoutTheProperty) {
+    auto alice = fixture.AddUser("alice@example.com");
+    fixture.activation.AddSink("Test.Sink");
+    RegisterInInbox(alice, "Test.Sink");
+    fixture.activation.log.clear();
+    auto connection = fixture.ado.CreateConnection();
+    connection->SetProvider("ExOLEDB.DataSource");
+    connection->Open(alice.url, "", "", -1);
+    auto record = fixture.ado.CreateRecord();
+    record->Open(alice.inboxUrl + "/bare.reg", *connection, store::adModeReadWrite,
+                 store::adCreateOverwrite, store::adDelayFetchFields, "", "");
+    record->GetFields()
+        ->Item("DAV:contentclass")
+        ->SetValue(Variant("urn:content-class:storeeventreg"));
+    record->GetFields()->Update();
+    EXPECT_TRUE(CallsOf(fixture.activation.log, "OnSyncSave").empty());
+    // An ordinary item without the property is visible.
+    auto note = fixture.ado.CreateRecord();
+    note->Open(alice.inboxUrl + "/note.EML", *connection, store::adModeReadWrite,
+               store::adCreateOverwrite, store::adDelayFetchFields, "", "");
+    note->GetFields()->Item("DAV:contentclass")->SetValue(Variant("urn:content-class:message"));
+    note->GetFields()->Update();
+    EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 2u);
+}
+
 TEST_F(StoreEvents, SinkThatCannotBeCreatedIsSkippedAndTheSaveSucceeds) {
     auto alice = fixture.AddUser("alice@example.com");
     fixture.activation.AddSink("Test.Sink");

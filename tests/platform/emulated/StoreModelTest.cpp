@@ -31,6 +31,18 @@ TEST(StoreModelIdentity, UrlsFollowTheServerIdentity) {
     EXPECT_THROW(fixture.model.SetIdentity({"", "x"}), ServerError);
 }
 
+TEST(StoreModelIdentity, StoresMoveWithTheServerButAVirtualServerKeepsItsOwn) {
+    StoreFixture fixture;
+    auto clustered = fixture.model.AddStore("SG2", "Cluster Store", "EXVS1");
+    EXPECT_EQ(clustered.server, "EXVS1");
+    fixture.model.SetIdentity({"MAIL02", "example.com"});
+    std::vector<std::string> servers;
+    for (const auto& store : fixture.model.Stores())
+        servers.push_back(store.name + "@" + store.server);
+    EXPECT_EQ(servers,
+              (std::vector<std::string>{"Mailbox Store (MAIL01)@MAIL02", "Cluster Store@EXVS1"}));
+}
+
 TEST(StoreModelStores, EachStoreHasASystemMailboxWithGlobalEvents) {
     StoreFixture fixture;
     auto stores = fixture.model.Stores();

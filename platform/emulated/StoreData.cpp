@@ -46,6 +46,17 @@ std::vector<MailboxRow> QueryMailboxes(ServerDb& db, std::string_view where,
     return mailboxes;
 }
 
+// text for a LIKE pattern with "!" as the escape character.
+std::string LikePattern(std::string_view text) {
+    std::string pattern;
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '!')
+            pattern += '!';
+        pattern += c;
+    }
+    return pattern;
+}
+
 }  // namespace
 
 void ThrowNotFound() {
@@ -231,9 +242,21 @@ std::string StoreData::FreeItemName(int64_t folderId, const std::string& name) {
     size_t dot = name.rfind('.');
     std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     std::string extension = base.size() == name.size() ? "" : name.substr(dot);
-    std::string candidate = name;
-    for (int n = 1; FindItem(folderId, candidate); ++n)
-        candidate = base + "-" + std::to_string(n) + extension;
+    if (!FindItem(folderId, name))
+        return name;
+    // Start after the numbered names the folder holds already, so that many
+    // messages of one subject do not search from 1 each time.
+    auto numbered = db_.Prepare(
+        "SELECT count(*) FROM store_items WHERE folder_id = ?1 AND name LIKE ?2 ESCAPE '!'");
+    numbered.Bind(1, folderId)
+        .Bind(2, std::string_view(LikePattern(base) + "-%" + LikePattern(extension)));
+    numbered.Step();
+    int64_t n = numbered.Int(0);
+    numbered.Reset();
+    std::string candidate;
+    do {
+        candidate = base + "-" + std::to_string(++n) + extension;
+    } while (FindItem(folderId, candidate));
     return candidate;
 }
 

@@ -128,6 +128,24 @@ TEST(StoreModelDelivery, MessagesOfTheSameSubjectAreAllKept) {
     EXPECT_EQ(fixture.model.Items(alice.inboxUrl).size(), 2u);
 }
 
+TEST(StoreModelDelivery, NumberedNamesContinueAfterTheHighestCount) {
+    StoreFixture fixture;
+    auto alice = fixture.AddUser("alice@example.com");
+    DeliveredMessage message;
+    message.subject = "100% _done_!";
+    std::vector<std::string> names;
+    for (int i = 0; i < 4; ++i)
+        names.push_back(fixture.model.DeliverToInbox(alice.address, message));
+    // A look-alike that the LIKE wildcards would match must not count.
+    message.subject = "100X XdoneX!-7";
+    fixture.model.DeliverToInbox(alice.address, message);
+    message.subject = "100% _done_!";
+    names.push_back(fixture.model.DeliverToInbox(alice.address, message));
+    const std::string base = alice.inboxUrl + "/100% _done_!";
+    EXPECT_EQ(names, (std::vector<std::string>{base + ".EML", base + "-1.EML", base + "-2.EML",
+                                               base + "-3.EML", base + "-4.EML"}));
+}
+
 TEST(StoreModelDelivery, UnratedMessageHasNoScl) {
     StoreFixture fixture;
     auto alice = fixture.AddUser("alice@example.com");

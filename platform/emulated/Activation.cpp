@@ -74,45 +74,53 @@ void BindNow(BoundExport& bound, const std::string& libraryFile, const std::stri
 EmulatedActivation::EmulatedActivation(std::function<std::string()> serverFolder)
     : serverFolder_(std::move(serverFolder)) {}
 
-Registry EmulatedActivation::OpenRegistry() {
-    std::lock_guard lock(mutex_);
+Registry& EmulatedActivation::CurrentRegistry() {
     std::string folder = serverFolder_();
-    if (!db_ || db_->folder() != folder) {
-        try {
-            db_ = ServerDb::Open(folder);
-        } catch (const ServerError& error) {
-            throw ComError(activation_error::REGDB_E_READREGDB,
-                           std::string("Could not read key from registry: ") + error.what());
-        }
+    if (!registry_ || registry_->db()->folder() != folder) {
+        registry_.reset();
+        registry_.emplace(ServerDb::Open(folder));
     }
-    return Registry(db_);
+    return *registry_;
+}
+
+std::optional<ProgIdClass> EmulatedActivation::ResolveProgId(const std::string& progId) {
+    std::lock_guard lock(mutex_);
+    try {
+        return CurrentRegistry().ResolveProgId(progId);
+    } catch (const ServerError& error) {
+        throw ComError(activation_error::REGDB_E_READREGDB,
+                       std::string("Could not read key from registry: ") + error.what());
+    }
+}
+
+std::optional<ClassEntry> EmulatedActivation::FindClass(const std::string& clsid) {
+    std::lock_guard lock(mutex_);
+    try {
+        return CurrentRegistry().FindClass(clsid);
+    } catch (const ServerError& error) {
+        throw ComError(activation_error::REGDB_E_READREGDB,
+                       std::string("Could not read key from registry: ") + error.what());
+    }
 }
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateObject(const std::string& progId) {
-    std::optional<std::string> clsid;
-    Registry registry = OpenRegistry();
-    try {
-        clsid = registry.FindClsidOfProgId(progId);
-    } catch (const ServerError& error) {
-        throw ComError(activation_error::REGDB_E_READREGDB, error.what());
-    }
-    if (!clsid)
+    std::optional<ProgIdClass> found = ResolveProgId(progId);
+    if (!found)
         throw ComError(hresult::CO_E_CLASSSTRING, "Invalid class string");
-    return CreateObjectByClsid(*clsid);
+    if (!found->classEntry)
+        throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
+    return CreateFromLibrary(*found->classEntry);
 }
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::string& clsid) {
-    std::optional<ClassEntry> entry;
-    Registry registry = OpenRegistry();
-    try {
-        entry = registry.FindClass(clsid);
-    } catch (const ServerError& error) {
-        throw ComError(activation_error::REGDB_E_READREGDB, error.what());
-    }
+    std::optional<ClassEntry> entry = FindClass(clsid);
     if (!entry)
         throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
+    return CreateFromLibrary(*entry);
+}
 
-    std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry->libraryPath);
+std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
+    std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));
     if (!getClassObject) {
@@ -121,7 +129,7 @@ std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::st
             "Error in the DLL: " + FileNameOf(library->path()) + " has no DllGetClassObject");
     }
     void* object = nullptr;
-    int32_t result = getClassObject(entry->clsid.c_str(), kClassFactoryIid, &object);
+    int32_t result = getClassObject(entry.clsid.c_str(), kClassFactoryIid, &object);
     if (result < 0 || !object)
         ThrowHResult(result);
     std::shared_ptr<ComObject> instance;

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/Activation.h"
@@ -41,12 +42,16 @@ class EmulatedActivation final : public Activation {
     void FreeUnusedLibraries();
 
   private:
-    Registry OpenRegistry();
+    // The registry of the current server; the caller holds mutex_.
+    Registry& CurrentRegistry();
+    std::optional<ProgIdClass> ResolveProgId(const std::string& progId);
+    std::optional<ClassEntry> FindClass(const std::string& clsid);
+    std::shared_ptr<ComObject> CreateFromLibrary(const ClassEntry& entry);
     std::shared_ptr<LoadedLibrary> LoadClassLibrary(const std::string& path);
 
     std::function<std::string()> serverFolder_;
     std::mutex mutex_;
-    std::shared_ptr<ServerDb> db_;
+    std::optional<Registry> registry_;
     std::map<std::string, std::shared_ptr<LoadedLibrary>> libraries_;
 };
 

@@ -77,9 +77,46 @@ std::string CanonicalPath(const std::string& path) {
     return path.substr(first, last - first + 1);
 }
 
+// Resets a kept statement when its use ends, so that its read ends too.
+class StatementReset {
+  public:
+    explicit StatementReset(Statement& statement) : statement_(statement) {}
+    ~StatementReset() { statement_.Reset(); }
+    StatementReset(const StatementReset&) = delete;
+    StatementReset& operator=(const StatementReset&) = delete;
+
+  private:
+    Statement& statement_;
+};
+
 }  // namespace
 
 Registry::Registry(std::shared_ptr<ServerDb> db) : db_(std::move(db)) {}
+Registry::~Registry() = default;
+Registry::Registry(Registry&&) noexcept = default;
+Registry& Registry::operator=(Registry&&) noexcept = default;
+
+std::optional<ProgIdClass> Registry::ResolveProgId(const std::string& progId) {
+    if (!resolveProgId_) {
+        resolveProgId_ = std::make_unique<Statement>(
+            db_->handle(),
+            "SELECT p.clsid, c.clsid IS NOT NULL, c.prog_id, c.library_path, c.threading_model, "
+            "c.type_library, c.type_library_version, c.application FROM registry_prog_ids p "
+            "LEFT JOIN registry_classes c ON c.clsid = p.clsid WHERE p.prog_id = ?1");
+    }
+    Statement& query = *resolveProgId_;
+    StatementReset reset(query);
+    query.Bind(1, AsText(progId));
+    if (!query.Step())
+        return std::nullopt;
+    ProgIdClass found{query.Text(0), std::nullopt};
+    if (query.Int(1) != 0) {
+        found.classEntry =
+            ClassEntry{found.clsid,   query.Text(2), query.Text(3),        query.Text(4),
+                       query.Text(5), query.Text(6), query.OptionalText(7)};
+    }
+    return found;
+}
 
 void Registry::RegisterClass(const ClassEntry& entry) {
     WriteGroup group(*db_);

@@ -44,9 +44,21 @@ struct InterfaceEntry {
     std::string typeLibraryVersion;
 };
 
+// A ProgID's class: the CLSID it names and that CLSID's class entry, when
+// there is one.
+struct ProgIdClass {
+    std::string clsid;
+    std::optional<ClassEntry> classEntry;
+};
+
 class Registry {
   public:
     explicit Registry(std::shared_ptr<ServerDb> db);
+    ~Registry();
+    Registry(Registry&&) noexcept;
+    Registry& operator=(Registry&&) noexcept;
+
+    const std::shared_ptr<ServerDb>& db() const { return db_; }
 
     // Writes (or replaces) the class entry; a non-empty ProgID also gets its
     // HKEY_CLASSES_ROOT\<ProgID> entry pointing at the class.
@@ -56,6 +68,9 @@ class Registry {
     std::optional<ClassEntry> FindClass(const std::string& clsid);
     // The CLSID a ProgID names, when the ProgID is registered.
     std::optional<std::string> FindClsidOfProgId(const std::string& progId);
+    // Both lookups of a creation by ProgID in one read (the statement is
+    // kept prepared); nullopt when the ProgID is not registered.
+    std::optional<ProgIdClass> ResolveProgId(const std::string& progId);
     // The classes whose library is that file.
     std::vector<ClassEntry> ClassesOfLibrary(const std::string& libraryPath);
 
@@ -88,6 +103,7 @@ class Registry {
 
   private:
     std::shared_ptr<ServerDb> db_;
+    std::unique_ptr<Statement> resolveProgId_;
 };
 
 }  // namespace platform::emulated

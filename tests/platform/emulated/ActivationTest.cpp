@@ -109,6 +109,12 @@ TEST_F(ActivationTest, ProgIdWithoutClassEntryIsNotRegistered) {
     EXPECT_EQ(CreationError("MorvaneTest.Orphan"), hresult::REGDB_E_CLASSNOTREG);
 }
 
+TEST_F(ActivationTest, ChangedServerFolderTakesEffectAtTheNextCreation) {
+    ASSERT_TRUE(activation.CreateObject(activation_probe::kProbeProgId));
+    activation_test::ServerScope other;
+    EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
+}
+
 TEST_F(ActivationTest, FailingFactoryGivesItsHResult) {
     auto error = CatchComError([&] { activation.CreateObject(activation_probe::kBrokenProgId); });
     ASSERT_TRUE(error);

@@ -53,6 +53,32 @@ TEST_F(RegistryTest, ProgIdAndClsidLookupsIgnoreCase) {
     EXPECT_FALSE(registry.FindClass(kClsidA));
 }
 
+TEST_F(RegistryTest, ResolvingAProgIdSeesWritesOfOtherConnections) {
+    Registry writer(ServerDb::Open(server.folder()));
+    EXPECT_FALSE(registry.ResolveProgId("Vendor.A"));
+    writer.RegisterClass(MakeClass(kClsidA, "Vendor.A", "/opt/lib/A.so"));
+    auto found = registry.ResolveProgId("vendor.a");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->clsid, kClsidA);
+    ASSERT_TRUE(found->classEntry);
+    EXPECT_EQ(found->classEntry->libraryPath, "/opt/lib/A.so");
+    EXPECT_EQ(found->classEntry->progId, "Vendor.A");
+
+    writer.UnregisterClass(kClsidA);
+    EXPECT_FALSE(registry.ResolveProgId("Vendor.A"));
+}
+
+TEST_F(RegistryTest, ProgIdOfAMissingClassResolvesWithoutClassEntry) {
+    server.db()
+        ->Prepare("INSERT INTO registry_prog_ids(prog_id, clsid) VALUES('Vendor.Orphan', ?1)")
+        .Bind(1, std::string_view(kClsidB))
+        .Run();
+    auto found = registry.ResolveProgId("Vendor.Orphan");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->clsid, kClsidB);
+    EXPECT_FALSE(found->classEntry);
+}
+
 TEST_F(RegistryTest, UnregisteringAClassRemovesItsProgIdAndNothingElse) {
     registry.RegisterClass(MakeClass(kClsidA, "Vendor.A", "/opt/lib/A.so"));
     registry.RegisterClass(MakeClass(kClsidB, "Vendor.B", "/opt/lib/B.so"));

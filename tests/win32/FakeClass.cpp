@@ -36,10 +36,26 @@ class Factory : public IClassFactory {
     std::function<ComPtr<FakeObject>()> make_;
 };
 
-bool PointProgIdAt(const std::string& progId, const CLSID& clsid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(clsid, text, 40);
-    std::wstring key = platform::win32::Utf8ToWide(progId) + L"\\CLSID";
+std::wstring ClsidKey(const std::string& progId) {
+    return platform::win32::Utf8ToWide(progId) + L"\\CLSID";
+}
+
+bool ReadClsid(const std::string& progId, std::wstring& clsid) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, ClsidKey(progId).c_str(), 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS)
+        return false;
+    wchar_t text[64] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    LONG status =
+        RegQueryValueExW(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(handle);
+    clsid = text;
+    return status == ERROR_SUCCESS;
+}
+
+bool WriteClsid(const std::string& progId, const wchar_t* text) {
+    std::wstring key = ClsidKey(progId);
     HKEY handle = nullptr;
     if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
                         nullptr) != ERROR_SUCCESS)
@@ -50,10 +66,18 @@ bool PointProgIdAt(const std::string& progId, const CLSID& clsid) {
     return status == ERROR_SUCCESS;
 }
 
+bool PointProgIdAt(const std::string& progId, const CLSID& clsid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(clsid, text, 40);
+    return WriteClsid(progId, text);
+}
+
 }  // namespace
 
 FakeClassRegistration::FakeClassRegistration(const std::string& progId, const CLSID& clsid,
-                                             std::function<ComPtr<FakeObject>()> make) {
+                                             std::function<ComPtr<FakeObject>()> make)
+    : progId_(progId) {
+    hadProgId_ = ReadClsid(progId, previousClsid_);
     if (!PointProgIdAt(progId, clsid))
         return;
     factory_ = new Factory(std::move(make));
@@ -67,6 +91,12 @@ FakeClassRegistration::~FakeClassRegistration() {
         CoRevokeClassObject(cookie_);
     if (factory_ != nullptr)
         factory_->Release();
+    if (hadProgId_) {
+        WriteClsid(progId_, previousClsid_.c_str());
+    } else {
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, ClsidKey(progId_).c_str());
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, platform::win32::Utf8ToWide(progId_).c_str());
+    }
 }
 
 }  // namespace fakes

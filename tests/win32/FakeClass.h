@@ -9,7 +9,9 @@ namespace fakes {
 
 // Makes CoCreateInstance by ProgID give fake objects in this process: the
 // ProgID is pointed at the CLSID in the registry and a class object is
-// registered for it. Revoked when the registration goes.
+// registered for it. When the registration goes, the class object is
+// revoked and the ProgID points where it pointed before (or is removed), so
+// later programs in the same wine prefix see the system's own classes.
 class FakeClassRegistration {
   public:
     FakeClassRegistration(const std::string& progId, const CLSID& clsid,
@@ -20,6 +22,9 @@ class FakeClassRegistration {
     bool Registered() const { return cookie_ != 0; }
 
   private:
+    std::string progId_;
+    std::wstring previousClsid_;
+    bool hadProgId_ = false;
     DWORD cookie_ = 0;
     IClassFactory* factory_ = nullptr;
 };

@@ -17,7 +17,8 @@ fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-wine.XXXXXX")"
 export WINEPREFIX="$work/prefix" HOME="$work/home" WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+# No debugger on a crash: the step fails and the run goes on.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree,mshtml="
 export WINEARCH=win64
 mkdir -p "$HOME"
 cleanup() {
@@ -33,7 +34,7 @@ mkdir -p "$stage"
 cp "$bin"/*.exe "$stage"/
 if compgen -G "$bin/*.dll" >/dev/null; then cp "$bin"/*.dll "$stage"/; fi
 
-run() { "$wine" "$@"; }
+run() { timeout 120 "$wine" "$@"; }
 
 echo "== preparing the wine prefix"
 run wineboot -i >/dev/null 2>&1
@@ -52,17 +53,25 @@ step() {
 }
 
 cd "$stage"
-step "adapters" run ./win32_adapter_tests.exe
-if [ -f Morvane.dll ]; then
+# MORVANE_WINE_STEPS=window (or any other step's word) runs only that part.
+only="${MORVANE_WINE_STEPS:-all}"
+wanted() { [ "$only" = all ] || [[ " $only " == *" $1 "* ]]; }
+wanted adapters && step "adapters" run ./win32_adapter_tests.exe
+if [ -f Morvane.dll ] && wanted sink; then
     step "register the library" run regsvr32 /s Morvane.dll
     step "the registered library" run ./win32_sink_com_tests.exe registered
     step "unregister the library" run regsvr32 /s /u Morvane.dll
     step "the unregistered library" run ./win32_sink_com_tests.exe unregistered
 fi
-if [ -f win32_machine_tests.exe ]; then
+if [ -f win32_machine_tests.exe ] && wanted probes; then
     step "probes" run ./win32_machine_tests.exe
 fi
-if [ -f win32_window_tests.exe ] && command -v xvfb-run >/dev/null; then
-    step "setup window" xvfb-run -a "$wine" ./win32_window_tests.exe
+if [ -f win32_window_tests.exe ] && command -v xvfb-run >/dev/null && wanted window; then
+    # A fresh wine session on the virtual display: one started without a
+    # display cannot open windows. Wine leaves the display before the
+    # virtual display goes away.
+    "$wineserver" -k >/dev/null 2>&1 || true
+    step "setup window" timeout 120 xvfb-run -a sh -c \
+        '"$1" ./win32_window_tests.exe; status=$?; "$2" -k; exit $status' sh "$wine" "$wineserver"
 fi
 exit $failed

@@ -1,0 +1,371 @@
+#include "setup/win32/SetupWindow.h"
+
+#include "platform/win32/WideText.h"
+#include "setup/win32/ModelControls.h"
+
+namespace setup::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"MorvaneSetupWindow";
+constexpr wchar_t kPictureClass[] = L"MorvanePictureBox";
+constexpr UINT kFirstActivation = WM_APP + 1;
+constexpr int kFirstControlId = 100;
+
+using platform::win32::Utf8ToWide;
+using platform::win32::WideToUtf8;
+
+void RegisterClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pictureProc) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);
+    WNDCLASSW pictureClass{};
+    pictureClass.lpfnWndProc = pictureProc;
+    pictureClass.hInstance = instance;
+    pictureClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    pictureClass.lpszClassName = kPictureClass;
+    RegisterClassW(&pictureClass);
+}
+
+struct NativeStyle {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+NativeStyle StyleOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Button:
+            return {L"BUTTON", BS_PUSHBUTTON, 0};
+        case ControlKind::CheckBox:
+            // Not automatic: the model decides the value, also grey (2).
+            return {L"BUTTON", BS_3STATE, 0};
+        case ControlKind::Option:
+            return {L"BUTTON", BS_RADIOBUTTON, 0};
+        case ControlKind::Frame:
+            return {L"BUTTON", BS_GROUPBOX, 0};
+        case ControlKind::Label:
+            return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
+        case ControlKind::Link:
+            return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
+        case ControlKind::List:
+            return {L"LISTBOX",
+                    LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL |
+                        WS_BORDER,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Text:
+            return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_BORDER,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Picture:
+            return {kPictureClass, WS_BORDER, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+// Multi-line edit controls want CR LF line ends.
+std::wstring WithCrLf(const std::string& text) {
+    std::wstring wide = Utf8ToWide(text);
+    std::wstring result;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\n' && (i == 0 || wide[i - 1] != L'\r'))
+            result += L'\r';
+        result += wide[i];
+    }
+    return result;
+}
+
+}  // namespace
+
+SetupWindow::SetupWindow(InstallForm& form, HINSTANCE instance) : form_(form) {
+    RegisterClasses(instance, &SetupWindow::WindowProc, &SetupWindow::PictureProc);
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    AdjustWindowRect(&frame, style, FALSE);
+    std::wstring caption = Utf8ToWide(form.Window().Caption());
+    window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              instance, this);
+    CreateControls(instance);
+    formToken_ = form.Window().Subscribe(
+        [this](forms::Control&, forms::Property property) { OnFormChanged(property); });
+}
+
+SetupWindow::~SetupWindow() {
+    form_.Picture1.SetCanvas(nullptr);
+    form_.Window().Unsubscribe(formToken_);
+    for (auto& [id, binding] : bindings_)
+        binding.control->Unsubscribe(binding.token);
+    if (window_ != nullptr)
+        DestroyWindow(window_);
+}
+
+HWND SetupWindow::ControlHandle(const std::string& name) const {
+    for (const auto& [id, binding] : bindings_)
+        if (binding.control->Name() == name)
+            return binding.handle;
+    return nullptr;
+}
+
+void SetupWindow::CreateControls(HINSTANCE instance) {
+    int id = kFirstControlId;
+    for (const ControlPlace& place : SetupWindowLayout()) {
+        forms::Control* control = ModelControl(form_, place.name);
+        if (control == nullptr)
+            continue;
+        NativeStyle native = StyleOf(place.kind);
+        HWND handle = CreateWindowExW(
+            native.exStyle, native.className, L"", native.style | WS_CHILD | WS_TABSTOP, place.x,
+            place.y, place.width, place.height, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (place.kind == ControlKind::Picture) {
+            canvas_ = std::make_unique<GdiCanvas>(handle, place.width - 2, place.height - 2);
+            SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(canvas_.get()));
+            form_.Picture1.SetCanvas(canvas_.get());
+        }
+        BindControl(*control, place.kind, handle, id++);
+    }
+}
+
+void SetupWindow::BindControl(forms::Control& control, ControlKind kind, HWND handle, int id) {
+    Binding& binding = bindings_[id];
+    binding.control = &control;
+    binding.kind = kind;
+    binding.handle = handle;
+    binding.token = control.Subscribe([this, id](forms::Control&, forms::Property property) {
+        auto found = bindings_.find(id);
+        if (found != bindings_.end())
+            Apply(found->second, property);
+    });
+    ApplyAll(binding);
+}
+
+void SetupWindow::ApplyAll(Binding& binding) {
+    using P = forms::Property;
+    for (P property : {P::Font, P::Caption, P::Value, P::Items, P::Text, P::HorizontalExtent,
+                       P::Enabled, P::Visible})
+        Apply(binding, property);
+}
+
+void SetupWindow::Apply(Binding& binding, forms::Property property) {
+    using P = forms::Property;
+    ++applying_;
+    HWND handle = binding.handle;
+    forms::Control& control = *binding.control;
+    switch (property) {
+        case P::Caption:
+            if (auto* captioned = dynamic_cast<forms::CaptionControl*>(&control))
+                SetWindowTextW(handle, Utf8ToWide(captioned->Caption()).c_str());
+            break;
+        case P::Value:
+            if (auto* box = dynamic_cast<forms::CheckBox*>(&control))
+                SendMessageW(handle, BM_SETCHECK, static_cast<WPARAM>(box->Value()), 0);
+            else if (auto* option = dynamic_cast<forms::OptionButton*>(&control))
+                SendMessageW(handle, BM_SETCHECK, option->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
+            break;
+        case P::Enabled:
+            EnableWindow(handle, control.Enabled());
+            break;
+        case P::Visible:
+            ShowWindow(handle, control.Visible() ? SW_SHOW : SW_HIDE);
+            break;
+        case P::Font:
+            binding.font = std::make_unique<GdiFont>(control.GetFont());
+            SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(binding.font->Handle()),
+                         TRUE);
+            break;
+        case P::Text:
+            if (auto* text = dynamic_cast<forms::TextBox*>(&control))
+                SetWindowTextW(handle, WithCrLf(text->Text()).c_str());
+            break;
+        case P::Drawing:
+            InvalidateRect(handle, nullptr, FALSE);
+            break;
+        case P::Items:
+        case P::Selection:
+        case P::ListIndex:
+        case P::HorizontalExtent:
+            ApplyList(binding, property);
+            break;
+        case P::MousePointer:
+        case P::ToolTip:
+            break;
+    }
+    --applying_;
+}
+
+void SetupWindow::ApplyList(Binding& binding, forms::Property property) {
+    auto* list = dynamic_cast<forms::ListBox*>(binding.control);
+    if (list == nullptr)
+        return;
+    HWND handle = binding.handle;
+    using P = forms::Property;
+    if (property == P::Items) {
+        SendMessageW(handle, LB_RESETCONTENT, 0, 0);
+        for (int i = 0; i < list->ListCount(); ++i)
+            SendMessageW(handle, LB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(Utf8ToWide(list->List(i)).c_str()));
+    }
+    if (property == P::Items || property == P::Selection) {
+        for (int i = 0; i < list->ListCount(); ++i)
+            SendMessageW(handle, LB_SETSEL, list->Selected(i) ? TRUE : FALSE, i);
+    }
+    if ((property == P::Items || property == P::Selection || property == P::ListIndex) &&
+        list->ListIndex() >= 0)
+        SendMessageW(handle, LB_SETCARETINDEX, static_cast<WPARAM>(list->ListIndex()), FALSE);
+    if (property == P::HorizontalExtent)
+        SendMessageA(handle, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(list->HorizontalExtent()),
+                     0);
+}
+
+void SetupWindow::Show(int showCommand) {
+    if (window_ == nullptr)
+        return;
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    PostMessageW(window_, kFirstActivation, 0, 0);
+}
+
+void SetupWindow::Activate() {
+    activated_ = true;
+    form_.Form_Activate();
+}
+
+void SetupWindow::OnFormChanged(forms::Property property) {
+    if (window_ == nullptr)
+        return;
+    if (property == forms::Property::Caption)
+        SetWindowTextW(window_, Utf8ToWide(form_.Window().Caption()).c_str());
+    if (property == forms::Property::MousePointer) {
+        bool busy = form_.Window().MousePointer() == forms::Form::kPointerHourglass;
+        SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    }
+    if (property == forms::Property::Visible && !form_.Window().Visible()) {
+        HWND closing = window_;
+        window_ = nullptr;
+        DestroyWindow(closing);
+    }
+}
+
+void SetupWindow::ReadListSelection(Binding& binding) {
+    auto* list = dynamic_cast<forms::ListBox*>(binding.control);
+    if (list == nullptr)
+        return;
+    for (int i = 0; i < list->ListCount(); ++i) {
+        bool selected = SendMessageW(binding.handle, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0;
+        if (selected != list->Selected(i))
+            list->UserSelect(i, selected);
+    }
+    int caret = static_cast<int>(SendMessageW(binding.handle, LB_GETCARETINDEX, 0, 0));
+    if (caret != list->ListIndex() && caret < list->ListCount())
+        list->UserSetListIndex(caret);
+}
+
+void SetupWindow::OnCommand(int id, int code) {
+    auto found = bindings_.find(id);
+    if (found == bindings_.end() || applying_ > 0)
+        return;
+    Binding& binding = found->second;
+    forms::Control& control = *binding.control;
+    if (code == BN_CLICKED || code == STN_CLICKED) {
+        if (auto* button = dynamic_cast<forms::CommandButton*>(&control))
+            button->UserClick();
+        else if (auto* box = dynamic_cast<forms::CheckBox*>(&control))
+            box->UserClick();
+        else if (auto* option = dynamic_cast<forms::OptionButton*>(&control))
+            option->UserClick();
+        else if (auto* label = dynamic_cast<forms::Label*>(&control))
+            label->UserClick();
+    } else if (code == LBN_SELCHANGE) {
+        ReadListSelection(binding);
+    }
+}
+
+// The hourglass while the form is busy; over the link label the form sets
+// the cursor itself (its mouse-move handler).
+bool SetupWindow::OnSetCursor(HWND over) {
+    if (form_.Window().MousePointer() == forms::Form::kPointerHourglass) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        return true;
+    }
+    if (over != nullptr && over == ControlHandle("Label5")) {
+        form_.Label5.UserMouseMove();
+        return true;
+    }
+    return false;
+}
+
+LRESULT SetupWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND self = window_;
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE)
+                Activate();
+            break;
+        case kFirstActivation:
+            if (!activated_)
+                Activate();
+            return 0;
+        case WM_SETCURSOR:
+            if (OnSetCursor(reinterpret_cast<HWND>(wParam)))
+                return TRUE;
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ControlHandle("Label5")) {
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, RGB(0, 0, 255));
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_CLOSE:
+            // The close box unloads the form, as Exit does.
+            if (!form_.Window().IsUnloaded())
+                form_.Window().Unload();
+            else if (window_ != nullptr)
+                DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            window_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(self, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SetupWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<SetupWindow*>(create->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<SetupWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || (self->window_ != window && message != WM_DESTROY))
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_DESTROY)
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK SetupWindow::PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (auto* canvas = reinterpret_cast<GdiCanvas*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+            canvas->PaintOnto(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace setup::win32

@@ -1,0 +1,30 @@
+// MorvaneSetup on Windows: the form in its native window.
+#include "setup/InstallForm.h"
+#include "setup/win32/SetupWindow.h"
+#include "setup/win32/Win32WindowServices.h"
+#include "setup/win32/WindowsSetupPorts.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
+    {
+        setup::win32::Win32MessageBox messageBox;
+        setup::win32::Win32EventLoop eventLoop;
+        setup::win32::Win32TextMeasure textMeasure;
+        setup::InstallForm form(setup::win32::WindowsSetupPorts(messageBox, eventLoop, textMeasure),
+                                setup::win32::ProgramArguments(GetCommandLineW()));
+        setup::win32::SetupWindow window(form, instance);
+        messageBox.SetOwner(window.Handle());
+        form.Form_Load();
+        if (!form.Window().IsUnloaded()) {
+            window.Show(showCommand);
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+    if (comStarted)
+        CoUninitialize();
+    return 0;
+}

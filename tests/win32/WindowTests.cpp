@@ -1,0 +1,162 @@
+// The setup window with native controls: it opens, shows the model, feeds
+// clicks and selections back, draws the progress box with GDI, and closes
+// itself through Exit. Runs under a virtual display.
+#include "setup/InstallForm.h"
+#include "setup/win32/SetupWindow.h"
+#include "setup/win32/Win32WindowServices.h"
+#include "setup/win32/WindowsSetupPorts.h"
+#include "tests/win32/Check.h"
+#include "tests/win32/TestMain.h"
+
+#include <vector>
+
+#undef MessageBox
+
+namespace {
+
+// Answers every message box at once and remembers it.
+class RecordingMessageBox : public setup::forms::MessageBox {
+  public:
+    struct Shown {
+        std::string text;
+        int32_t style;
+        std::string title;
+    };
+    int32_t Show(const std::string& text, int32_t style, const std::string& title) override {
+        shown.push_back({text, style, title});
+        return setup::forms::kAnswerOk;
+    }
+    std::vector<Shown> shown;
+};
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, 511);
+    return text;
+}
+
+void Pump(int milliseconds) {
+    setup::win32::Win32EventLoop loop;
+    for (int waited = 0; waited < milliseconds; waited += 10) {
+        loop.DoEvents();
+        Sleep(10);
+    }
+}
+
+void Opening(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    check::Expect("the window is visible", IsWindowVisible(window.Handle()) != FALSE);
+    check::ExpectEqual("the caption is the form's", form.Window().Caption(),
+                       WindowText(window.Handle()));
+    check::ExpectEqual("a check box shows its caption", "Register store-wide ",
+                       WindowText(window.ControlHandle("Check2")));
+    check::ExpectEqual("Exit", "Exit", WindowText(window.ControlHandle("Command2")));
+}
+
+// With an entry selected the operation box may be ticked: a native click
+// reaches the model, and the model's value shows natively.
+void CheckBoxes(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    form.MbxInstList.Clear();
+    form.MbxInstList.AddItem("Ann Example / ann@example.org / First Storage Group");
+    form.MbxInstList.SetSelected(0, true);
+    form.Check3.SetEnabled(true);
+    form.Check3.SetVisible(true);
+    HWND check3 = window.ControlHandle("Check3");
+    SendMessageW(check3, BM_CLICK, 0, 0);
+    check::ExpectEqual("a click ticks the model's box", 1, form.Check3.Value());
+    check::ExpectEqual("and the native one", BST_CHECKED, SendMessageW(check3, BM_GETCHECK, 0, 0));
+    SendMessageW(check3, BM_CLICK, 0, 0);
+    check::ExpectEqual("a second click clears it", 0, form.Check3.Value());
+    form.Check3.SetValue(2);
+    check::ExpectEqual("grey from code shows grey", BST_INDETERMINATE,
+                       SendMessageW(check3, BM_GETCHECK, 0, 0));
+    form.Check3.SetEnabled(false);
+    check::Expect("a disabled model box disables the native one", !IsWindowEnabled(check3));
+    SendMessageW(check3, BM_CLICK, 0, 0);
+    check::ExpectEqual("and a click on it changes nothing", 2, form.Check3.Value());
+    form.Check3.SetValue(0);
+}
+
+void Lists(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    HWND list = window.ControlHandle("MbxInstList");
+    form.MbxInstList.Clear();
+    form.MbxInstList.AddItem("Ann Example / ann@example.org / First Storage Group");
+    form.MbxInstList.AddItem(
+        "A much longer entry of Bob Example / bob@example.org / Mailbox Store");
+    check::ExpectEqual("the entries reach the list", 2, SendMessageW(list, LB_GETCOUNT, 0, 0));
+    form.MbxInstList.SetSelected(0, true);
+    check::Expect("a selection from code shows", SendMessageW(list, LB_GETSEL, 0, 0) > 0);
+    SendMessageW(list, LB_SETSEL, TRUE, 1);
+    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    check::Expect("a selection by the user reaches the model", form.MbxInstList.Selected(1));
+    form.ListHScroll();
+    check::Expect("the list gets a scroll extent wider than a scroll bar",
+                  form.MbxInstList.HorizontalExtent() > GetSystemMetrics(SM_CXVSCROLL));
+    check::ExpectEqual("LB_SETHORIZONTALEXTENT reached the native list",
+                       form.MbxInstList.HorizontalExtent(),
+                       SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0));
+}
+
+bool AnyPixel(HDC dc, int left, int right, int top, int bottom, COLORREF color) {
+    for (int x = left; x <= right; ++x)
+        for (int y = top; y <= bottom; ++y)
+            if (GetPixel(dc, x, y) == color)
+                return true;
+    return false;
+}
+
+void Progress(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    setup::win32::GdiCanvas* canvas = window.PictureCanvas();
+    check::Expect("the picture box has a canvas", canvas != nullptr);
+    if (canvas == nullptr)
+        return;
+    // Half of 100 units: the centred "50%" starts left of the bar's end.
+    form.Picture1.SetScaleWidth(100);
+    int32_t half = 50;
+    form.UpdateStatus(half);
+    HDC dc = canvas->Dc();
+    const int width = canvas->PixelWidth();
+    const int height = canvas->PixelHeight();
+    const COLORREF blue = RGB(0, 0, 255);
+    const COLORREF white = RGB(255, 255, 255);
+    check::ExpectEqual("the bar is blue at the left edge", blue, GetPixel(dc, 1, 1));
+    check::ExpectEqual("the box is white at the right edge", white, GetPixel(dc, width - 2, 1));
+    check::Expect("text under the bar is inverted to white",
+                  AnyPixel(dc, width / 2 - 20, width / 2 - 2, 2, height - 3, white));
+    check::Expect("text beside the bar stays blue",
+                  AnyPixel(dc, width / 2 + 2, width / 2 + 20, 2, height - 3, blue));
+}
+
+void Closing(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    HWND handle = window.Handle();
+    form.Command2.SetEnabled(true);
+    form.Command2.SetVisible(true);
+    SendMessageW(window.ControlHandle("Command2"), BM_CLICK, 0, 0);
+    Pump(100);
+    check::Expect("Exit unloads the form", form.Window().IsUnloaded());
+    check::Expect("and closes the window", window.Destroyed() && !IsWindow(handle));
+}
+
+}  // namespace
+
+int main() {
+    testsupport_win32::ComApartment apartment;
+    RecordingMessageBox box;
+    setup::win32::Win32EventLoop eventLoop;
+    setup::win32::Win32TextMeasure textMeasure;
+    setup::InstallForm form(setup::win32::WindowsSetupPorts(box, eventLoop, textMeasure), "");
+    setup::win32::SetupWindow window(form, GetModuleHandleW(nullptr));
+    form.Form_Load();
+    check::Expect("start-up keeps the window", !form.Window().IsUnloaded());
+    if (form.Window().IsUnloaded())
+        return check::Finish();
+    window.Show(SW_SHOWNORMAL);
+    Pump(300);
+    box.shown.clear();
+    check::Group("opening", [&] { Opening(form, window); });
+    check::Group("check boxes", [&] { CheckBoxes(form, window); });
+    check::Group("lists", [&] { Lists(form, window); });
+    check::Group("progress box", [&] { Progress(form, window); });
+    check::Group("closing", [&] { Closing(form, window); });
+    return check::Finish();
+}

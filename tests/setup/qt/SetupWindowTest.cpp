@@ -177,3 +177,28 @@ TEST_F(WindowProgress, ThePictureBoxDrawsOnTheWidgetsBitmap) {
 }
 
 }  // namespace
+
+namespace {
+
+using WindowBatch = WindowFixture;
+
+TEST_F(WindowBatch, BatchModeRunsItsJobInTheFirstActivationAndClosesTheWindow) {
+    Open("-b");
+    EXPECT_EQ(window->windowTitle(), "Morvane setup - batch mode");
+    EXPECT_TRUE(form->Window().IsUnloaded());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(unloadedCalls, 1);
+}
+
+using WindowLifetime = WindowFixture;
+
+TEST_F(WindowLifetime, AClosedWindowLeavesTheModelWithoutItsWidgets) {
+    Open();
+    window.reset();
+    EXPECT_EQ(form->Picture1.TextWidth("100%"), 0) << "the picture box no longer has a canvas";
+    form->Check2.SetEnabled(false);  // no listener of the gone window runs
+    form->MbxInstList.AddItem("still works");
+    EXPECT_EQ(form->MbxInstList.ListCount(), 1);
+}
+
+}  // namespace

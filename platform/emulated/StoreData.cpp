@@ -146,8 +146,13 @@ std::optional<Location> StoreData::ResolvePath(const MailboxRow& mailbox,
         return std::nullopt;
     location.kind = Location::Kind::Item;
     location.folder = *folder;
-    location.itemId = FindItem(folder->id, segments.back());
-    location.itemName = location.itemId ? ReadItem(*location.itemId, "").name : segments.back();
+    location.itemName = segments.back();
+    auto item = db_.Prepare("SELECT id, name FROM store_items WHERE folder_id = ?1 AND name = ?2");
+    item.Bind(1, folder->id).Bind(2, std::string_view(segments.back()));
+    if (item.Step()) {
+        location.itemId = item.Int(0);
+        location.itemName = item.Text(1);  // as stored, whatever the URL's letter case
+    }
     location.url = FolderUrl(mailbox, *folder) + "/" + location.itemName;
     return location;
 }

@@ -31,9 +31,9 @@ class InFlightFields : public FieldsCore {
 };
 
 // The event record: the item in flight, already open.
-class EventRecord : public store::Record {
+class InFlightRecord : public store::Record {
   public:
-    explicit EventRecord(std::shared_ptr<FieldsCore> fields) : fields_(std::move(fields)) {}
+    explicit InFlightRecord(std::shared_ptr<FieldsCore> fields) : fields_(std::move(fields)) {}
     void Open(const std::string&, store::Connection&, int32_t, int32_t, int32_t, const std::string&,
               const std::string&) override {
         ThrowObjectOpen();
@@ -63,7 +63,7 @@ class SaveEventInfo : public store::EventInfo {
         : session_(std::move(session)), inFlight_(std::move(inFlight)) {}
     std::shared_ptr<store::Record> EventRecord() override {
         session_->faults().Check("event.record", inFlight_->item.url);
-        return std::make_shared<class EventRecord>(
+        return std::make_shared<InFlightRecord>(
             std::make_shared<InFlightFields>(session_, inFlight_));
     }
 

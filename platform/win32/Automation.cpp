@@ -25,7 +25,8 @@ ComVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<ComVaria
     DISPPARAMS params{};
     params.rgvarg = reversed.empty() ? nullptr : reversed.data();
     params.cArgs = static_cast<UINT>(reversed.size());
-    if (flags == DISPATCH_PROPERTYPUT) {
+    const bool put = flags == DISPATCH_PROPERTYPUT || flags == DISPATCH_PROPERTYPUTREF;
+    if (put) {
         params.rgdispidNamedArgs = &putId;
         params.cNamedArgs = 1;
     }
@@ -52,6 +53,18 @@ ComVariant Get(IDispatch* object, const std::string& member, std::vector<ComVari
 void Put(IDispatch* object, const std::string& member, const ComVariant& value) {
     std::vector<ComVariant> args{value};
     Invoke(object, MemberId(object, member), DISPATCH_PROPERTYPUT, args);
+}
+
+void PutRef(IDispatch* object, const std::string& member, const ComVariant& value) {
+    std::vector<ComVariant> args{value};
+    Invoke(object, MemberId(object, member), DISPATCH_PROPERTYPUTREF, args);
+}
+
+ComVariant Missing() {
+    ComVariant missing;
+    missing.Get()->vt = VT_ERROR;
+    missing.Get()->scode = DISP_E_PARAMNOTFOUND;
+    return missing;
 }
 
 ComPtr<IDispatch> CreateObject(const std::string& progId) {

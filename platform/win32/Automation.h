@@ -15,13 +15,18 @@ namespace platform::win32::automation {
 // GetIDsOfNames for one member name.
 DISPID MemberId(IDispatch* object, const std::string& member);
 
-// IDispatch::Invoke with flags DISPATCH_METHOD, DISPATCH_PROPERTYGET or
-// DISPATCH_PROPERTYPUT; args are in the member's order.
+// IDispatch::Invoke with flags DISPATCH_METHOD, DISPATCH_PROPERTYGET,
+// DISPATCH_PROPERTYPUT or DISPATCH_PROPERTYPUTREF; args are in the member's
+// order.
 ComVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<ComVariant>& args);
 
 ComVariant Call(IDispatch* object, const std::string& member, std::vector<ComVariant> args = {});
 ComVariant Get(IDispatch* object, const std::string& member, std::vector<ComVariant> args = {});
 void Put(IDispatch* object, const std::string& member, const ComVariant& value);
+// A property set to an object (DISPATCH_PROPERTYPUTREF).
+void PutRef(IDispatch* object, const std::string& member, const ComVariant& value);
+// An optional argument left out.
+ComVariant Missing();
 
 // Creation by ProgID (CLSIDFromProgID + CoCreateInstance), as IDispatch.
 ComPtr<IDispatch> CreateObject(const std::string& progId);

@@ -56,10 +56,36 @@ void Assign(const Variant& value, VARIANT& out) {
     throw ComError(static_cast<int32_t>(DISP_E_TYPEMISMATCH), "Type mismatch");
 }
 
+// Element types whose values fit the VARIANT's value field.
+bool FitsVariantValue(VARTYPE type) {
+    switch (type) {
+        case VT_VARIANT:
+        case VT_BSTR:
+        case VT_BOOL:
+        case VT_I1:
+        case VT_I2:
+        case VT_I4:
+        case VT_I8:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_UI8:
+        case VT_INT:
+        case VT_UINT:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DATE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 Variant FromSafeArray(SAFEARRAY* array, VARTYPE elementType) {
     if (array == nullptr)
         return Variant(Variant::Array{});
-    if (SafeArrayGetDim(array) != 1)
+    if (SafeArrayGetDim(array) != 1 || !FitsVariantValue(elementType))
         ThrowTypeMismatch();
     LONG lower = 0;
     LONG upper = -1;

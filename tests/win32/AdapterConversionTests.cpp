@@ -63,6 +63,12 @@ void ValueConversions() {
                   stringArray.ToVariant() == Variant(Variant::Array{Variant("one"), Variant("")}),
                   platform::Describe(stringArray.ToVariant()));
 
+    ComVariant decimals;
+    decimals.Get()->vt = VT_ARRAY | VT_DECIMAL;
+    decimals.Get()->parray = SafeArrayCreateVector(VT_DECIMAL, 0, 1);
+    check::ExpectComError("an array of wide values is refused, not copied past its slot",
+                          static_cast<int32_t>(DISP_E_TYPEMISMATCH), [&] { decimals.ToVariant(); });
+
     BSTR referenced = SysAllocString(L"by reference");
     ComVariant byRef;
     byRef.Get()->vt = VT_BYREF | VT_BSTR;

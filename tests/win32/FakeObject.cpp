@@ -87,7 +87,7 @@ HRESULT FakeObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
         args.push_back(arg);
     }
     try {
-        if ((flags & DISPATCH_PROPERTYPUT) != 0) {
+        if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
             calls_.push_back(name + "=");
             auto setter = setters_.find(id);
             if (setter == setters_.end() || args.empty())

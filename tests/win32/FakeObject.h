@@ -37,7 +37,7 @@ class FakeObject : public IDispatch {
 
     // A method or a readable property.
     FakeObject& On(const std::string& name, Member member);
-    // A writable property.
+    // A writable property (put or put by reference).
     FakeObject& OnPut(const std::string& name, Setter setter);
     // A further interface id answered with the IDispatch.
     FakeObject& Answers(const IID& iid);

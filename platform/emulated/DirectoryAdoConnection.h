@@ -46,6 +46,8 @@ class EmulatedDirectoryAdo final : public directory::Ado {
   public:
     explicit EmulatedDirectoryAdo(std::function<std::string()> serverFolder = ServerFolder);
     std::shared_ptr<directory::Connection> CreateConnection() override;
+    // Commands over the directory's people (DirectoryCommand.cpp).
+    std::shared_ptr<directory::Command> CreateCommand() override;
 
   private:
     std::function<std::string()> serverFolder_;

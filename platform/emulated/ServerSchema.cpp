@@ -113,6 +113,19 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                dependencies TEXT NOT NULL,
                run_as TEXT NOT NULL,
                desktop_ok INTEGER NOT NULL))",
+        // directory: people added besides the store's mailboxes
+        // (DirectoryPeople.cpp); a null column is an absent attribute.
+        R"(CREATE TABLE IF NOT EXISTS directory_people (
+               id INTEGER PRIMARY KEY,
+               cn TEXT NOT NULL,
+               mail TEXT,
+               mail_nick_name TEXT,
+               sam_account_name TEXT,
+               home_server TEXT,
+               home_mdb TEXT,
+               mailbox_guid TEXT,
+               account_control INTEGER,
+               adspath TEXT))",
     };
     return statements;
 }

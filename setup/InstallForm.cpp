@@ -14,6 +14,8 @@ InstallForm::InstallForm(SetupPorts ports, std::string commandLine)
       comPlus_{ports_.catalog, ports_.fileSystem, log_} {
     DesignControls();
     ConnectHandlers();
+    // The first activation refreshes the lists with the COM+ state -1.
+    hooks.refreshForm = [this](int16_t state) { RefreshForm(state); };
 }
 
 // The controls as the window is designed.

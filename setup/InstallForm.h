@@ -50,6 +50,16 @@ class InstallForm {
     // The logged-on account's name; "" when the call fails.
     std::string GetCurrentUserName();
 
+    // Mailbox discovery and refresh. RefreshForm's state: -1 tests for the
+    // COM+ application now, 0 means the caller found it missing, any other
+    // value present. A failure inside the refresh is logged as one entry.
+    void RefreshForm(int16_t state);
+    void GetClusterName();
+    void GetUsersWithMailboxes();
+    // The progress bar in Picture1 and the lists' horizontal scroll extents.
+    void UpdateStatus(const int32_t& FileBytes);
+    void ListHScroll();
+
     forms::Form& Window() { return window_; }
     ErrorLog& Log() { return log_; }
     ComPlus::ComPlusPorts& ComPlusContext() { return comPlus_; }
@@ -98,6 +108,7 @@ class InstallForm {
     std::string sUserName;
 
   private:
+    friend class MailboxWalk;  // the walk of GetUsersWithMailboxes
     void DesignControls();
     void DesignOptions();
     void ConnectHandlers();

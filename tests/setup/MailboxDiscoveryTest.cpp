@@ -200,13 +200,13 @@ TEST_F(HomeServerFilter, AHomeServerWithoutCnIsTheServerItself) {
 using EntryKinds = DiscoveryFixture;
 
 TEST_F(EntryKinds, SystemMailboxIsRecognisedInAnyLetterCase) {
-    NewPerson lower = world.Person("systemmailbox{abc}", "MAIL01");
+    NewPerson lower = world.Person("systemmailbox{zz}", "MAIL01");
     AddPerson(lower);
     form->GetUsersWithMailboxes();
     EXPECT_THAT(Entries(form->SysMbxInstList),
-                ElementsAre(SystemEntry(), std::string(kStorePart) + "systemmailbox{abc} / " +
-                                               "systemmailbox{abc}@corp.example.com / " +
-                                               "systemmailbox{abc}"));
+                ElementsAre(SystemEntry(), std::string(kStorePart) + "systemmailbox{zz} / " +
+                                               "systemmailbox{zz}@corp.example.com / " +
+                                               "systemmailbox{zz}"));
     EXPECT_THAT(Entries(form->MbxInstList), IsEmpty());
 }
 

@@ -8,6 +8,8 @@
 #include "tests/win32/Check.h"
 #include "tests/win32/TestMain.h"
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #undef MessageBox
@@ -127,6 +129,38 @@ void Progress(setup::InstallForm& form, setup::win32::SetupWindow& window) {
                   AnyPixel(dc, width / 2 + 2, width / 2 + 20, 2, height - 3, blue));
 }
 
+// A real message box with the uninstall question's style, answered by a
+// helper thread that presses Yes.
+void MessageBoxes(HWND owner) {
+    std::atomic<bool> done{false};
+    std::thread answerer([&done] {
+        while (!done) {
+            if (HWND box = FindWindowA("#32770", "Morvane setup test")) {
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    setup::win32::Win32MessageBox box;
+    box.SetOwner(owner);
+    int32_t answer = box.Show("Remove everything?", 308, "Morvane setup test");
+    done = true;
+    answerer.join();
+    check::ExpectEqual("the Yes button answers 6", setup::forms::kAnswerYes, answer);
+}
+
+void CommandLines() {
+    using setup::win32::ProgramArguments;
+    check::ExpectEqual("a quoted program path", "/b",
+                       ProgramArguments(L"\"C:\\Program Files\\Morvane\\MorvaneSetup.exe\"  /b"));
+    check::ExpectEqual("a bare program name", "-b", ProgramArguments(L"MorvaneSetup.exe -b"));
+    check::ExpectEqual("no arguments", "", ProgramArguments(L"MorvaneSetup.exe"));
+    check::ExpectEqual("a quoted name alone", "", ProgramArguments(L"\"MorvaneSetup.exe\""));
+    check::ExpectEqual("arguments keep their inner blanks", "-b  x",
+                       ProgramArguments(L"MorvaneSetup.exe\t-b  x"));
+}
+
 void Closing(setup::InstallForm& form, setup::win32::SetupWindow& window) {
     HWND handle = window.Handle();
     form.Command2.SetEnabled(true);
@@ -157,6 +191,8 @@ int main() {
     check::Group("check boxes", [&] { CheckBoxes(form, window); });
     check::Group("lists", [&] { Lists(form, window); });
     check::Group("progress box", [&] { Progress(form, window); });
+    check::Group("message boxes", [&] { MessageBoxes(window.Handle()); });
+    check::Group("command line", CommandLines);
     check::Group("closing", [&] { Closing(form, window); });
     return check::Finish();
 }

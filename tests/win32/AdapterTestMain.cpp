@@ -10,5 +10,6 @@ int main() {
     RunProfileTests();
     RunActivationTests();
     RunSetupPortTests();
+    RunDirectoryQueryTests();
     return check::Finish();
 }

@@ -6,3 +6,4 @@ void RunStoreAdoTests();
 void RunProfileTests();
 void RunActivationTests();
 void RunSetupPortTests();
+void RunDirectoryQueryTests();

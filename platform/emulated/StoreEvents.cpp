@@ -62,7 +62,7 @@ class SaveEventInfo : public store::EventInfo {
     SaveEventInfo(std::shared_ptr<StoreSession> session, std::shared_ptr<InFlightItem> inFlight)
         : session_(std::move(session)), inFlight_(std::move(inFlight)) {}
     std::shared_ptr<store::Record> EventRecord() override {
-        session_->faults().Check("event.record", inFlight_->item.url);
+        AsComError([&] { session_->faults().Check("event.record", inFlight_->item.url); });
         return std::make_shared<InFlightRecord>(
             std::make_shared<InFlightFields>(session_, inFlight_));
     }

@@ -273,6 +273,32 @@ TEST_F(StoreEvents, SinkThatThrowsDoesNotVetoTheSave) {
     EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 4u);
 }
 
+TEST_F(StoreEvents, DatabaseFailureReachesTheSinkAsAComError) {
+    auto alice = fixture.AddUser("alice@example.com");
+    auto sink = fixture.activation.AddSink("Test.Sink");
+    std::optional<int32_t> recordError;
+    std::optional<int32_t> fieldError;
+    sink->onBegin = [&](store::EventInfo& info) {
+        auto record = info.EventRecord();
+        // From here on no fault can be looked up: the server's table is gone.
+        fixture.db->Execute("DROP TABLE faults");
+        try {
+            record->GetFields()->Item(std::string(property::kScl))->Value();
+        } catch (const ComError& error) {
+            fieldError = error.number();
+        }
+        try {
+            info.EventRecord();
+        } catch (const ComError& error) {
+            recordError = error.number();
+        }
+    };
+    RegisterInInbox(alice, "Test.Sink");
+    fixture.model.DeliverToInbox(alice.address, Message("x"));
+    EXPECT_EQ(fieldError, platform::hresult::E_FAIL);
+    EXPECT_EQ(recordError, platform::hresult::E_FAIL);
+}
+
 TEST_F(StoreEvents, RegistrationItemCallsRegisterWithTheNewItemBit) {
     auto alice = fixture.AddUser("alice@example.com");
     fixture.activation.AddSink("Test.Sink");

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The main job's demonstration: creates the embedded default server in the
+# build tree, registers the Morvane sink on a few mailboxes through its own
+# methods, delivers a handful of rated messages in both display formats and
+# prints what a mail client now shows.
+#
+# Usage: scripts/demo.sh BIN_DIR   (the folder holding morvane-lab and Morvane.so)
+set -euo pipefail
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 BIN_DIR" >&2
+    exit 2
+fi
+bin=$(cd "$1" && pwd)
+lab="$bin/morvane-lab"
+library="$bin/Morvane.so"
+for file in "$lab" "$library"; do
+    if [ ! -f "$file" ]; then
+        echo "demo: $file is missing; build first" >&2
+        exit 1
+    fi
+done
+
+# The server lives beside the binaries, in the build tree.
+export MORVANE_SERVER="$(dirname "$bin")/demo-server"
+domain=morvane.test
+mailbox_url() { echo "http://ex1/exadmin/$domain/mbx/$1"; }
+
+heading() { printf '\n== %s ==\n' "$1"; }
+
+# The settings file the sink reads at every delivery, next to the library.
+display_format() {
+    printf '[Morvane Settings]\r\nSCLDisplayFormat=%s\r\n' "$1" >"$bin/Morvane.ini"
+    echo "Display format: $1"
+}
+
+# The system mailbox of a mailbox store, from "store list --json".
+system_mailbox() {
+    "$lab" store list --json | awk -v store="$1" '
+        /"name":/ { found = index($0, "\"" store "\"") > 0 }
+        /"systemmailbox":/ && found { gsub(/.*: "|",?$/, ""); print; exit }'
+}
+
+# CreateRegItem as the setup program calls it; prints the sink's status.
+register() {
+    local url=$1 folder=$2 scope=$3
+    local status
+    status=$("$lab" invoke Morvane.MorvaneCls CreateRegItem "$url" "$folder" Morvane.reg \
+        onsyncsave Morvane.MorvaneCls "$scope" ' WHERE "DAV:ishidden" = FALSE' 1)
+    printf '  %-8s %-72s -> %s\n' "$scope" "$url/$folder" "$status"
+    [ "$status" = 1 ]
+}
+
+deliver() {
+    "$lab" deliver "$@" >/dev/null
+}
+
+heading "The emulated mail server"
+"$lab" init --force
+"$lab" store list
+
+heading "Registering the library"
+"$lab" regsvr "$library"
+
+heading "Registering the sink through its own methods"
+archive_system=$(system_mailbox "Archive Store")
+if [ -z "$archive_system" ]; then
+    echo "demo: the Archive Store has no system mailbox" >&2
+    exit 1
+fi
+register "$(mailbox_url anna.berger@$domain)" inbox SHALLOW
+register "$(mailbox_url frank.mueller@$domain)" inbox SHALLOW
+register "$(mailbox_url "$archive_system")" StoreEvents/GlobalEvents ANY
+echo
+"$lab" registrations
+
+heading "Delivering mail rated by the content filter"
+display_format 'SCL=<SCL value>'
+deliver anna.berger@$domain --subject "Quarterly figures" --scl 1 --keyword Finance
+deliver anna.berger@$domain --subject "You have WON a prize" --scl 9
+deliver anna.berger@$domain --subject "Internal memo (not rated)" --keyword Internal
+deliver frank.mueller@$domain --subject "Angebot: Uhren zum halben Preis" --scl 7 \
+    --keyword Privat --comments "von Frank markiert"
+deliver irene.novak@$domain --subject "Archive retention policy" --scl 0
+deliver ben.okafor@$domain --subject "Lunch on Friday?" --scl 2 --keyword Team
+display_format '<SCL value>'
+deliver anna.berger@$domain --subject "Weekly newsletter" --scl 4 --keyword News
+deliver maria.rossi@$domain --subject "Invoice overdue!!!" --scl 6 --keywords-text "Accounts"
+
+show() {
+    local address=$1 note=$2
+    heading "$address ($note)"
+    "$lab" show "$address"
+}
+
+echo
+echo "What a mail client now shows (the SCL column is the hidden rating; the sink"
+echo "copies it into Keywords and Comments, which the client displays):"
+show anna.berger@$domain "Inbox registered per mailbox"
+show frank.mueller@$domain "Inbox \"Posteingang\" registered per mailbox"
+show irene.novak@$domain "Archive Store, registered store-wide"
+show maria.rossi@$domain "Archive Store, registered store-wide"
+show ben.okafor@$domain "not registered: nothing is stamped"

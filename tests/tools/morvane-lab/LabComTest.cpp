@@ -1,0 +1,188 @@
+// regsvr, invoke and registrations: classes registered by their own
+// libraries, called late-bound, and the sink end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/tools/morvane-lab/LabProcess.h"
+
+namespace labtest {
+namespace {
+
+constexpr const char* kProbe = "MorvaneTest.Probe";
+
+class LabComTest : public ::testing::Test {
+  protected:
+    void SetUp() override { server.Ok({"init", "--empty"}); }
+    LabServer server;
+};
+
+TEST_F(LabComTest, RegsvrRegistersAndUnregistersAClass) {
+    EXPECT_EQ(server.Run({"invoke", kProbe, "Echo", "x"}).exitCode, 1);
+    LabResult registered = server.Ok({"regsvr", MORVANE_PROBE_LIBRARY});
+    EXPECT_NE(registered.out.find("DllRegisterServer"), std::string::npos);
+    EXPECT_EQ(server.Ok({"invoke", kProbe, "Echo", "hello world"}).out, "hello world\n");
+    server.Ok({"regsvr", "-u", MORVANE_PROBE_LIBRARY});
+    LabResult gone = server.Run({"invoke", kProbe, "Echo", "x"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_EQ(gone.err.rfind("morvane-lab: error: -2147221005 ", 0), 0u) << gone.err;
+}
+
+TEST_F(LabComTest, RegsvrOfAMissingLibraryFails) {
+    LabResult missing = server.Run({"regsvr", server.temp().File("NoSuchLibrary.so")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.ErrorLines().size(), 1u);
+}
+
+TEST_F(LabComTest, InvokePrintsTheResultAloneAndPassesArgumentsAsStrings) {
+    server.Ok({"regsvr", MORVANE_PROBE_LIBRARY});
+    EXPECT_EQ(server.Ok({"invoke", kProbe, "Reverse", "abc"}).out, "1\n");
+    EXPECT_EQ(server.Ok({"invoke", kProbe, "echo", ""}).out, "\n");
+    EXPECT_EQ(server.Ok({"invoke", kProbe, "Echo", " WHERE \"DAV:ishidden\" = FALSE"}).out,
+              " WHERE \"DAV:ishidden\" = FALSE\n");
+}
+
+TEST_F(LabComTest, InvokeFailsOnlyWhenTheCallCannotBeMade) {
+    server.Ok({"regsvr", MORVANE_PROBE_LIBRARY});
+    LabResult refused = server.Run({"invoke", kProbe, "Fail"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "morvane-lab: error: -2147024891 probe refused\n");
+    LabResult unknownMember = server.Run({"invoke", kProbe, "NoSuchMethod"});
+    EXPECT_EQ(unknownMember.exitCode, 1);
+    EXPECT_EQ(unknownMember.err.rfind("morvane-lab: error: -2147352570 ", 0), 0u);
+    LabResult unknownClass = server.Run({"invoke", "No.Such.Class", "Echo"});
+    EXPECT_EQ(unknownClass.exitCode, 1);
+    EXPECT_EQ(unknownClass.err.rfind("morvane-lab: error: -2147221005 ", 0), 0u);
+    EXPECT_EQ(server.Run({"invoke", kProbe}).exitCode, 2);
+}
+
+TEST_F(LabComTest, RegistrationsIsEmptyOnAFreshServer) {
+    EXPECT_EQ(server.Ok({"registrations", "--json"}).Json(), nlohmann::json::array());
+}
+
+#ifdef MORVANE_SINK_LIBRARY
+
+constexpr const char* kSink = "Morvane.MorvaneCls";
+constexpr const char* kCriteria = " WHERE \"DAV:ishidden\" = FALSE";
+constexpr const char* kAnna = "anna.berger@morvane.test";
+constexpr const char* kAnnaUrl = "http://ex1/exadmin/morvane.test/mbx/anna.berger@morvane.test";
+
+// The sink against the default organisation. The library is a copy in the
+// test's own folder, so its settings file there is the test's own.
+class LabSinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        server.Ok({"init"});
+        std::filesystem::create_directories(server.temp().File("bin"));
+        library = server.temp().File("bin/Morvane.so");
+        std::filesystem::copy_file(MORVANE_SINK_LIBRARY, library);
+        server.Ok({"regsvr", library});
+    }
+
+    void WriteFormat(const std::string& format) {
+        testsupport::WriteFile(server.temp().File("bin/Morvane.ini"),
+                               "[Morvane Settings]\r\nSCLDisplayFormat=" + format + "\r\n");
+    }
+
+    std::string Register(const std::string& mailboxUrl, const std::string& subFolder,
+                         const std::string& scope) {
+        return server
+            .Ok({"invoke", kSink, "CreateRegItem", mailboxUrl, subFolder, "Morvane.reg",
+                 "onsyncsave", kSink, scope, kCriteria, "1"})
+            .out;
+    }
+
+    nlohmann::json Deliver(const std::vector<std::string>& arguments) {
+        std::vector<std::string> command{"deliver"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        command.push_back("--json");
+        return server.Ok(command).Json();
+    }
+
+    LabServer server;
+    std::string library;
+};
+
+TEST_F(LabSinkTest, RegisteredInboxGetsTheSclStampedInBothFormats) {
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    nlohmann::json stamped = Deliver({kAnna, "--scl", "6", "--keyword", "work"});
+    EXPECT_EQ(stamped["keywords"], nlohmann::json::array({"work", "SCL=6"}));
+    EXPECT_EQ(stamped["comments"], "SCL=6");
+    EXPECT_EQ(stamped["scl"], 6);
+
+    WriteFormat("<SCL value>");
+    nlohmann::json bare = Deliver({kAnna, "--scl", "6", "--keyword", "SCL=6", "--comments", "x"});
+    EXPECT_EQ(bare["keywords"], nlohmann::json::array({"SCL=6", "6"}));
+    EXPECT_EQ(bare["comments"], "6");
+
+    WriteFormat("SCL=<SCL value>");
+    nlohmann::json prefixed = Deliver({kAnna, "--scl", "-1", "--keywords-text", "loose"});
+    EXPECT_EQ(prefixed["keywords"], nlohmann::json::array({"SCL=-1"}));
+}
+
+TEST_F(LabSinkTest, UnratedMessagesAndUnregisteredMailboxesStayAsDelivered) {
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    nlohmann::json unrated = Deliver({kAnna, "--keyword", "k", "--comments", "c"});
+    EXPECT_EQ(unrated["keywords"], nlohmann::json::array({"k"}));
+    EXPECT_EQ(unrated["comments"], "c");
+    nlohmann::json elsewhere = Deliver({"ben.okafor@morvane.test", "--scl", "9"});
+    EXPECT_TRUE(elsewhere["keywords"].is_null());
+    EXPECT_TRUE(elsewhere["comments"].is_null());
+}
+
+TEST_F(LabSinkTest, RegistrationsListsTheItemTheSinkWrote) {
+    EXPECT_EQ(Register(kAnnaUrl, "INBOX", "SHALLOW"), "1\n");
+    nlohmann::json items = server.Ok({"registrations", "--json"}).Json();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0]["url"], std::string(kAnnaUrl) + "/Inbox/Morvane.reg");
+    EXPECT_EQ(items[0]["eventmethod"], "onsyncsave");
+    EXPECT_EQ(items[0]["sinkclass"], kSink);
+    EXPECT_EQ(items[0]["matchscope"], "SHALLOW");
+    EXPECT_EQ(items[0]["criteria"], kCriteria);
+    EXPECT_EQ(items[0]["priority"], "1");
+    EXPECT_EQ(
+        server.Ok({"invoke", kSink, "CheckRegItemExists", kAnnaUrl, "inbox", "Morvane.reg"}).out,
+        "1\n");
+    EXPECT_EQ(server.Ok({"invoke", kSink, "RemoveRegItem", kAnnaUrl, "inbox", "Morvane.reg"}).out,
+              "1\n");
+    EXPECT_EQ(server.Ok({"registrations", "--json"}).Json(), nlohmann::json::array());
+}
+
+TEST_F(LabSinkTest, LocalisedInboxAndStoreWideRegistrationStampToo) {
+    std::string frankUrl = "http://ex1/exadmin/morvane.test/mbx/frank.mueller@morvane.test";
+    EXPECT_EQ(Register(frankUrl, "inbox", "SHALLOW"), "1\n");
+    nlohmann::json frank = Deliver({"frank.mueller@morvane.test", "--scl", "2"});
+    EXPECT_EQ(frank["comments"], "SCL=2");
+
+    std::string archiveSystem;
+    for (const auto& store : server.Ok({"store", "list", "--json"}).Json()) {
+        if (store["name"] == "Archive Store")
+            archiveSystem = store["systemmailbox"];
+    }
+    ASSERT_FALSE(archiveSystem.empty());
+    std::string systemUrl = "http://ex1/exadmin/morvane.test/mbx/" + archiveSystem;
+    EXPECT_EQ(Register(systemUrl, "StoreEvents/GlobalEvents", "ANY"), "1\n");
+    EXPECT_EQ(Deliver({"irene.novak@morvane.test", "--scl", "4"})["comments"], "SCL=4");
+    EXPECT_TRUE(Deliver({"ben.okafor@morvane.test", "--scl", "4"})["comments"].is_null());
+}
+
+TEST_F(LabSinkTest, PlantedFaultsReachTheSinkWithoutFailingTheTool) {
+    server.Ok({"fault", "add", "record.open", "--count", "1", "--description", "planted"});
+    std::string line = Register(kAnnaUrl, "inbox", "SHALLOW");
+    EXPECT_EQ(line.rfind("[", 0), 0u) << line;
+    EXPECT_NE(line.find("] " + std::string(kAnnaUrl) + " - ERROR: -2147467259 planted"),
+              std::string::npos)
+        << line;
+    EXPECT_EQ(server.Ok({"fault", "list", "--json"}).Json()[0]["remaining"], 0);
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+
+    server.Ok({"fault", "add", "fields.update", "--count", "1"});
+    nlohmann::json unstamped = Deliver({kAnna, "--scl", "8"});
+    EXPECT_TRUE(unstamped["comments"].is_null()) << unstamped.dump();
+    EXPECT_EQ(Deliver({kAnna, "--scl", "8"})["comments"], "SCL=8");
+}
+
+#endif
+
+}  // namespace
+}  // namespace labtest

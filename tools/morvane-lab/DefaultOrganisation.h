@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/emulated/StoreModel.h"
+
+// The organisation "morvane-lab init" creates: one mail server with two
+// storage groups, three mailbox stores with their system mailboxes and a
+// dozen people, among them the special cases the setup program sorts out
+// (a disabled account, an account without a store, a mailbox homed on
+// another server, an Inbox with a localised name).
+namespace lab {
+
+struct StorePlan {
+    std::string storageGroup;
+    std::string name;
+};
+
+struct PersonPlan {
+    std::string localPart;
+    std::string cn;
+    std::string alias;
+    // Empty storage group and store: an account without a mailbox store.
+    std::string storageGroup;
+    std::string store;
+    std::string inboxName = "Inbox";
+    bool disabled = false;
+    // Empty: homed on the server being created.
+    std::string homeServer;
+};
+
+// The one storage group and store of an empty server.
+inline constexpr const char* kFirstStorageGroup = "First Storage Group";
+inline constexpr const char* kFirstStore = "Mailbox Store";
+
+std::vector<StorePlan> DefaultStores();
+std::vector<PersonPlan> DefaultPeople();
+
+struct PopulationSummary {
+    int stores = 0;
+    int mailboxes = 0;
+    // People the store cannot hold: no store, or homed on another server.
+    std::vector<std::string> notInStore;
+};
+
+// Creates the stores (each with its system mailbox) and, unless empty, the
+// people's mailboxes on a server that already has its identity.
+PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bool empty);
+
+}  // namespace lab

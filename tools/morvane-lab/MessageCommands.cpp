@@ -1,0 +1,141 @@
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/Text.h"
+#include "platform/emulated/StoreValues.h"
+#include "tools/morvane-lab/Commands.h"
+#include "tools/morvane-lab/Output.h"
+
+namespace lab {
+
+namespace {
+
+struct DeliverOptions {
+    std::string address;
+    std::optional<int32_t> scl;
+    std::vector<std::string> keywords;
+    std::optional<std::string> keywordsText;
+    std::optional<std::string> comments;
+    std::string subject = "Test message";
+    std::string folder;
+    bool json = false;
+};
+
+struct ShowOptions {
+    std::string address;
+    std::string folder;
+    bool json = false;
+};
+
+// The URL of the mailbox's folder at path (relative to the mailbox root),
+// or of its Inbox, whatever its name, when no path is given.
+std::string FolderUrl(Lab& lab, const std::string& address, const std::string& path) {
+    auto mailbox = lab.Store().FindMailbox(address);
+    if (!mailbox)
+        throw LabError("no mailbox " + address);
+    if (path.empty()) {
+        if (mailbox->inboxUrl.empty())
+            throw LabError("the mailbox " + address + " has no Inbox");
+        return mailbox->inboxUrl;
+    }
+    std::string wanted = platform::emulated::JoinPath(platform::emulated::SplitPath(path),
+                                                      platform::emulated::SplitPath(path).size());
+    for (const auto& folder : lab.Store().Folders(address)) {
+        if (platform::text::EqualsNoCase(folder.path, wanted))
+            return folder.url;
+    }
+    throw LabError("the mailbox " + address + " has no folder \"" + path + "\"");
+}
+
+void PrintMessages(const std::vector<MessageView>& messages, bool json) {
+    if (json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const MessageView& message : messages)
+            list.push_back(MessageJson(message));
+        PrintJson(std::cout, list);
+        return;
+    }
+    MessageTable(messages).Print(std::cout);
+}
+
+platform::emulated::DeliveredMessage MessageOf(const DeliverOptions& options) {
+    platform::emulated::DeliveredMessage message;
+    message.subject = options.subject;
+    message.scl = options.scl;
+    message.comments = options.comments;
+    if (!options.keywords.empty())
+        message.keywords = platform::Variant::StringArray(options.keywords);
+    else if (options.keywordsText)
+        message.keywords = platform::Variant(*options.keywordsText);
+    return message;
+}
+
+void RunDeliver(Lab& lab, const DeliverOptions& options) {
+    std::string folderUrl = FolderUrl(lab, options.address, options.folder);
+    std::string url = lab.Store().Deliver(folderUrl, MessageOf(options));
+    MessageView stored = ViewMessage(lab.Store().ReadItem(url));
+    if (options.json) {
+        PrintJson(std::cout, MessageJson(stored));
+        return;
+    }
+    std::cout << "Delivered " << stored.url << '\n';
+    MessageTable({stored}).Print(std::cout);
+}
+
+void RunShow(Lab& lab, const ShowOptions& options) {
+    std::string folderUrl = FolderUrl(lab, options.address, options.folder);
+    auto items = lab.Store().Items(folderUrl);
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    std::vector<MessageView> messages;
+    for (const auto& item : items) {
+        auto contentClass = item.properties.Get(platform::emulated::property::kContentClass);
+        if (contentClass.AppendToEmptyString() == platform::emulated::content_class::kMessage)
+            messages.push_back(ViewMessage(item));
+    }
+    PrintMessages(messages, options.json);
+}
+
+void AddDeliver(CLI::App& app, Lab& lab) {
+    auto options = std::make_shared<DeliverOptions>();
+    CLI::App* deliver = app.add_subcommand(
+        "deliver", "Deliver one message as the store does, running the synchronous events");
+    deliver->add_option("ADDRESS", options->address, "The mailbox")->required();
+    deliver->add_option("--scl", options->scl,
+                        "The content filter's rating (without it the message has no SCL)");
+    auto* keyword = deliver->add_option("--keyword", options->keywords,
+                                        "A keyword; repeat for a list, kept in order");
+    keyword->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    deliver
+        ->add_option("--keywords-text", options->keywordsText,
+                     "Keywords as one text value that is not a list")
+        ->excludes(keyword);
+    deliver->add_option("--comments", options->comments, "The message's comments");
+    deliver->add_option("--subject", options->subject, "The subject")->capture_default_str();
+    deliver->add_option("--folder", options->folder,
+                        "Folder path below the mailbox root (default: the Inbox)");
+    deliver->add_flag("--json", options->json, "Print JSON");
+    deliver->callback(
+        [&lab, options] { lab.Select([&lab, options] { RunDeliver(lab, *options); }); });
+}
+
+void AddShow(CLI::App& app, Lab& lab) {
+    auto options = std::make_shared<ShowOptions>();
+    CLI::App* show = app.add_subcommand("show", "Show a folder's messages, oldest first");
+    show->add_option("ADDRESS", options->address, "The mailbox")->required();
+    show->add_option("--folder", options->folder,
+                     "Folder path below the mailbox root (default: the Inbox)");
+    show->add_flag("--json", options->json, "Print JSON");
+    show->callback([&lab, options] { lab.Select([&lab, options] { RunShow(lab, *options); }); });
+}
+
+}  // namespace
+
+void AddMessageCommands(CLI::App& app, Lab& lab) {
+    AddDeliver(app, lab);
+    AddShow(app, lab);
+}
+
+}  // namespace lab

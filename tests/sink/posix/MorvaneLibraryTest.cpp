@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
 
 #include "platform/emulated/Activation.h"
 #include "platform/emulated/ActivationLibrary.h"
@@ -161,21 +160,6 @@ TEST_F(MorvaneLibraryTest, LibraryStaysLoadedWhileAnObjectLives) {
     EXPECT_EQ(canUnloadNow(), activation_error::S_FALSE);
     object.reset();
     EXPECT_EQ(canUnloadNow(), hresult::S_OK);
-}
-
-TEST_F(MorvaneLibraryTest, EachThreadUsesTheObjectsItCreated) {
-    auto object = activation.CreateObject(kProgId);
-    std::optional<platform::ComError> error;
-    bool ownWorks = false;
-    std::thread other([&] {
-        error = CatchComError([&] { object->AsDispatch(); });
-        auto own = activation.CreateObject(kProgId);
-        ownWorks = own->AsDispatch()->GetIDOfName("RemoveRegItem") == 0x60030005;
-    });
-    other.join();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->number(), activation_error::RPC_E_WRONG_THREAD);
-    EXPECT_TRUE(ownWorks);
 }
 
 }  // namespace

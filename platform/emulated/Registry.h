@@ -19,6 +19,7 @@ namespace platform::emulated {
 struct ClassEntry {
     std::string clsid;
     std::string progId;
+    // Kept absolute, without "." and ".." parts.
     std::string libraryPath;
     std::string threadingModel = "Apartment";
     std::string typeLibraryId;

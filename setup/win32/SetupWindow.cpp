@@ -1,5 +1,7 @@
 #include "setup/win32/SetupWindow.h"
 
+#include <commctrl.h>
+
 #include "platform/win32/WideText.h"
 #include "setup/win32/ModelControls.h"
 
@@ -89,6 +91,7 @@ SetupWindow::SetupWindow(InstallForm& form, HINSTANCE instance) : form_(form) {
     window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance, this);
+    CreateToolTips(instance);
     CreateControls(instance);
     formToken_ = form.Window().Subscribe(
         [this](forms::Control&, forms::Property property) { OnFormChanged(property); });
@@ -130,6 +133,31 @@ void SetupWindow::CreateControls(HINSTANCE instance) {
     }
 }
 
+void SetupWindow::CreateToolTips(HINSTANCE instance) {
+    InitCommonControls();
+    toolTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                                nullptr, instance, nullptr);
+}
+
+// Labels show their tool tip text; the record has the size every common
+// controls version accepts.
+void SetupWindow::ApplyToolTip(Binding& binding) {
+    auto* label = dynamic_cast<forms::Label*>(binding.control);
+    if (label == nullptr || toolTips_ == nullptr)
+        return;
+    std::wstring text = Utf8ToWide(label->ToolTipText());
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(binding.handle);
+    tool.lpszText = text.data();
+    SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty())
+        SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void SetupWindow::BindControl(forms::Control& control, ControlKind kind, HWND handle, int id) {
     Binding& binding = bindings_[id];
     binding.control = &control;
@@ -146,7 +174,7 @@ void SetupWindow::BindControl(forms::Control& control, ControlKind kind, HWND ha
 void SetupWindow::ApplyAll(Binding& binding) {
     using P = forms::Property;
     for (P property : {P::Font, P::Caption, P::Value, P::Items, P::Text, P::HorizontalExtent,
-                       P::Enabled, P::Visible})
+                       P::ToolTip, P::Enabled, P::Visible})
         Apply(binding, property);
 }
 
@@ -190,8 +218,10 @@ void SetupWindow::Apply(Binding& binding, forms::Property property) {
         case P::HorizontalExtent:
             ApplyList(binding, property);
             break;
-        case P::MousePointer:
         case P::ToolTip:
+            ApplyToolTip(binding);
+            break;
+        case P::MousePointer:
             break;
     }
     --applying_;

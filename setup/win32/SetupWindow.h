@@ -26,6 +26,7 @@ class SetupWindow {
     // The native control of a model control, by its name; nullptr if none.
     HWND ControlHandle(const std::string& name) const;
     GdiCanvas* PictureCanvas() const { return canvas_.get(); }
+    HWND ToolTips() const { return toolTips_; }
     // Shows the window; the first activation follows through the window
     // system, or right after showing where it activates nothing.
     void Show(int showCommand);
@@ -53,11 +54,14 @@ class SetupWindow {
     bool OnSetCursor(HWND over);
     void Activate();
     void OnFormChanged(forms::Property property);
+    void CreateToolTips(HINSTANCE instance);
+    void ApplyToolTip(Binding& binding);
 
     InstallForm& form_;
     HWND window_ = nullptr;
     std::map<int, Binding> bindings_;  // by control id
     std::unique_ptr<GdiCanvas> canvas_;
+    HWND toolTips_ = nullptr;
     int formToken_ = 0;
     bool activated_ = false;
     // Model changes being shown: the notifications they cause are not

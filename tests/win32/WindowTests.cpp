@@ -8,6 +8,8 @@
 #include "tests/win32/Check.h"
 #include "tests/win32/TestMain.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -52,6 +54,18 @@ void Opening(setup::InstallForm& form, setup::win32::SetupWindow& window) {
     check::ExpectEqual("a check box shows its caption", "Register store-wide ",
                        WindowText(window.ControlHandle("Check2")));
     check::ExpectEqual("Exit", "Exit", WindowText(window.ControlHandle("Command2")));
+    wchar_t tip[512] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(window.ControlHandle("Label5"));
+    tool.lpszText = tip;
+    SendMessageW(window.ToolTips(), TTM_GETTEXTW, 511, reinterpret_cast<LPARAM>(&tool));
+    std::string tipText;
+    for (const wchar_t* c = tip; *c != 0; ++c)
+        tipText += static_cast<char>(*c);
+    check::Expect("the link label has a tool tip", !form.Label5.ToolTipText().empty());
+    check::ExpectEqual("the link label's tool tip", form.Label5.ToolTipText(), tipText);
 }
 
 // With an entry selected the operation box may be ticked: a native click
@@ -80,6 +94,9 @@ void CheckBoxes(setup::InstallForm& form, setup::win32::SetupWindow& window) {
 
 void Lists(setup::InstallForm& form, setup::win32::SetupWindow& window) {
     HWND list = window.ControlHandle("MbxInstList");
+    // The refresh at activation may have disabled the list.
+    form.MbxInstList.SetEnabled(true);
+    form.MbxInstList.SetVisible(true);
     form.MbxInstList.Clear();
     form.MbxInstList.AddItem("Ann Example / ann@example.org / First Storage Group");
     form.MbxInstList.AddItem(

@@ -1,20 +1,11 @@
 #include "setup/InstallForm.h"
 
+#include <ostream>
+
 // The first activation of the window: it loads the display format, runs the
 // first refresh and, in batch mode, renews every existing registration and
 // closes the program. Later activations do nothing.
 namespace setup {
-
-namespace {
-
-void SelectEvery(forms::ListBox& list) {
-    const int count = list.ListCount();
-    for (int position = 0; position < count; ++position) {
-        list.SetSelected(position, true);
-    }
-}
-
-}  // namespace
 
 void InstallForm::Form_Activate() {
     if (blnNotFirstTime) {
@@ -32,9 +23,19 @@ void InstallForm::Form_Activate() {
     }
 }
 
-// Entries are selected before a box is ticked: the box's click handler
-// refuses a tick while its list has no selected entry.
+// Batch mode renews every registration, keeps the log for the caller, and
+// closes the program.
 void InstallForm::RunBatch() {
+    RemoveEveryRegistration();
+    batchLog_ = log_.Text();
+    Command2.Click();
+}
+
+// Ticks the removal of every registered mailbox, store-wide and per
+// mailbox, and runs CHANGE when there is any. Entries are selected before a
+// box is ticked: the box's click handler refuses a tick while its list has
+// no selected entry.
+void InstallForm::RemoveEveryRegistration() {
     Check2.SetValue(forms::CheckBox::kUnchecked);
     Check3.SetValue(forms::CheckBox::kUnchecked);
     if (SysMbxUninstList.ListCount() > 0) {
@@ -49,7 +50,25 @@ void InstallForm::RunBatch() {
         Check5.Value() == forms::CheckBox::kChecked) {
         Command1.Click();
     }
-    Command2.Click();
+}
+
+void InstallForm::SelectEvery(forms::ListBox& list) {
+    const int count = list.ListCount();
+    for (int position = 0; position < count; ++position) {
+        list.SetSelected(position, true);
+    }
+}
+
+int InstallForm::BatchExitStatus() const {
+    return blnBatchMode && !batchLog_.empty() ? 1 : 0;
+}
+
+int FinishBatchRun(const InstallForm& form, std::ostream& err) {
+    if (!form.BatchLog().empty()) {
+        err << form.BatchLog();
+        err.flush();
+    }
+    return form.BatchExitStatus();
 }
 
 }  // namespace setup

@@ -15,9 +15,12 @@ int32_t HeadlessTextMeasure::DrawTextCalcRectRight(const std::string& text, cons
     return static_cast<int32_t>(text.size()) * 7;
 }
 
-int RunHeadless(InstallForm& form, std::ostream& out) {
+int RunHeadless(InstallForm& form, std::ostream& out, std::ostream& err) {
     form.Form_Load();
     form.Form_Activate();
+    if (form.blnBatchMode) {
+        return FinishBatchRun(form, err);
+    }
     if (!form.Window().IsUnloaded()) {
         out << form.Window().Caption() << "\n";
         if (!form.Log().Text().empty()) {

@@ -32,8 +32,9 @@ class HeadlessTextMeasure : public forms::TextMeasure {
 };
 
 // Loads and activates the form; a window still open afterwards (not batch
-// mode) shows its caption and error log on out and closes. Returns the
-// program's exit code.
-int RunHeadless(InstallForm& form, std::ostream& out);
+// mode) shows its caption and error log on out and closes. A batch run
+// writes the error log it ended with to err. Returns the program's exit
+// code: for a batch run 1 when that log is not empty.
+int RunHeadless(InstallForm& form, std::ostream& out, std::ostream& err);
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "setup/basSettings.h"
 
 namespace setup {
 
@@ -16,6 +17,7 @@ InstallForm::InstallForm(SetupPorts ports, std::string commandLine)
     ConnectHandlers();
     // The first activation refreshes the lists with the COM+ state -1.
     hooks.refreshForm = [this](int16_t state) { RefreshForm(state); };
+    hooks.loadDisplayFormat = [this] { basSettings::LoadDisplayFormat(*this); };
 }
 
 // The controls as the window is designed.
@@ -58,7 +60,20 @@ void InstallForm::DesignOptions() {
 
 void InstallForm::ConnectHandlers() {
     window_.OnUnload([this] { Form_Unload(); });
+    Command1.OnClick([this] { Command1_Click(); });
     Command2.OnClick([this] { window_.Unload(); });
+    Command4.OnClick([this] { Command4_Click(); });
+    Command5.OnClick([this] { ListSelectAll(Command5, SysMbxInstList); });
+    Command6.OnClick([this] { ListSelectAll(Command6, MbxInstList); });
+    Command7.OnClick([this] { ListSelectAll(Command7, MbxUninstList); });
+    Command8.OnClick([this] { ListSelectAll(Command8, SysMbxUninstList); });
+    Check2.OnClick([this] { Check2_Click(); });
+    Check3.OnClick([this] { Check3_Click(); });
+    Check4.OnClick([this] { Check4_Click(); });
+    Check5.OnClick([this] { Check5_Click(); });
+    Check7.OnClick([this] { Check7_Click(); });
+    Option1.OnClick([this] { Option1_Click(); });
+    Option2.OnClick([this] { Option2_Click(); });
     Command3.OnClick([this] { log_.Clear(); });
     Label5.OnClick([this] { Label5_Click(); });
     Label5.OnMouseMove([this] { Label5_MouseMove(); });

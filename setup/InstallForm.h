@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -59,6 +60,25 @@ class InstallForm {
     // The progress bar in Picture1 and the lists' horizontal scroll extents.
     void UpdateStatus(const int32_t& FileBytes);
     void ListHScroll();
+
+    // Registration changes and the controls that prepare them.
+    void Command1_Click();  // CHANGE
+    void Command4_Click();  // Uninstall completely
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+    void Check7_Click();  // Show disabled
+    void ListSelectAll(forms::CommandButton& button, forms::ListBox& list);
+    void Option1_Click();
+    void Option2_Click();
+    // The confirmation of the complete uninstall, lines broken by single CRs.
+    std::string UninstallQuestion() const;
+
+    // After a batch run: the error log as it stood when the run ended, and
+    // the program's exit status (1 when that log is not empty, else 0).
+    const std::string& BatchLog() const { return batchLog_; }
+    int BatchExitStatus() const;
 
     forms::Form& Window() { return window_; }
     ErrorLog& Log() { return log_; }
@@ -123,6 +143,18 @@ class InstallForm {
     void InstallFromCurrentDirectory();
     // First activation in batch mode.
     void RunBatch();
+    void RemoveEveryRegistration();
+    static void SelectEvery(forms::ListBox& list);
+    // Pieces of the registration changes.
+    void SelectionCheck(forms::CheckBox& box, const forms::ListBox& list,
+                        const std::string& message);
+    void ApplyPass(const forms::CheckBox& removeBox, const forms::ListBox& registered,
+                   const forms::CheckBox& createBox, const forms::ListBox& unregistered,
+                   const std::string& subFolder, const std::string& matchScope);
+    void ChangeRegistration(const std::string& method, const std::string& entry,
+                            const std::string& subFolder, const std::string& matchScope);
+    void ReportSinkMissing();
+    void UnregisterLibrary();
     // Control handlers of this window's life.
     void Label5_Click();
     void Label5_MouseMove();
@@ -134,6 +166,12 @@ class InstallForm {
     ComPlus::ComPlusPorts comPlus_;
     std::shared_ptr<platform::ComObject> objSink;
     int32_t lngProgress = 0;
+    std::string batchLog_;
+    bool sinkMissingReported_ = false;
 };
+
+// The end of a batch run for any front end: the error log the run ended
+// with goes to err, and the result is the program's exit status.
+int FinishBatchRun(const InstallForm& form, std::ostream& err);
 
 }  // namespace setup

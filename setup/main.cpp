@@ -13,5 +13,5 @@ int main(int argc, char* argv[]) {
     setup::HeadlessTextMeasure textMeasure;
     setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure),
                             setup::CommandLineText(argc, argv));
-    return setup::RunHeadless(form, std::cout);
+    return setup::RunHeadless(form, std::cout, std::cerr);
 }

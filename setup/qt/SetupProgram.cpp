@@ -109,6 +109,9 @@ int RunSetupProgram(int argc, char* argv[]) {
     }
     window.show();
     const int loopCode = QApplication::exec();
+    if (form.blnBatchMode) {
+        return FinishBatchRun(form, std::cerr);
+    }
     return code != 0 ? code : loopCode;
 }
 

@@ -29,7 +29,9 @@ TEST(RunHeadless, InteractiveRunShowsCaptionAndLogThenUnloads) {
     world.catalog.AddApplication("Morvane");
     setup::InstallForm form(world.Ports(), "");
     std::ostringstream out;
-    EXPECT_EQ(setup::RunHeadless(form, out), 0);
+    std::ostringstream err;
+    EXPECT_EQ(setup::RunHeadless(form, out, err), 0);
+    EXPECT_EQ(err.str(), "");
     EXPECT_EQ(out.str(), "Morvane setup\n[" + world.Now() +
                              "] You can execute Morvane program only on the computer that runs "
                              "Exchange 2003 on Windows 2003 32-bit.\n");
@@ -42,8 +44,10 @@ TEST(RunHeadless, BatchRunEndsByItselfAndPrintsNothing) {
     world.catalog.AddApplication("Morvane");
     setup::InstallForm form(world.Ports(), "/b");
     std::ostringstream out;
-    EXPECT_EQ(setup::RunHeadless(form, out), 0);
+    std::ostringstream err;
+    EXPECT_EQ(setup::RunHeadless(form, out, err), 0);
     EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
     EXPECT_TRUE(form.Window().IsUnloaded());
 }
 

@@ -7,6 +7,8 @@ namespace {
 constexpr const char* kSecondStorageGroup = "Second Storage Group";
 constexpr const char* kExecutivesStore = "Executives Store";
 constexpr const char* kArchiveStore = "Archive Store";
+constexpr const char* kOtherServer = "EX2";
+constexpr const char* kOtherServerStore = "EX2 Mailbox Store";
 
 PersonPlan Person(std::string localPart, std::string cn, std::string alias,
                   std::string storageGroup, std::string store) {
@@ -19,16 +21,13 @@ PersonPlan Person(std::string localPart, std::string cn, std::string alias,
     return person;
 }
 
-bool InStore(const PersonPlan& person) {
-    return !person.store.empty() && person.homeServer.empty();
-}
-
 }  // namespace
 
 std::vector<StorePlan> DefaultStores() {
-    return {{kFirstStorageGroup, kFirstStore},
-            {kFirstStorageGroup, kExecutivesStore},
-            {kSecondStorageGroup, kArchiveStore}};
+    return {{kFirstStorageGroup, kFirstStore, ""},
+            {kFirstStorageGroup, kExecutivesStore, ""},
+            {kSecondStorageGroup, kArchiveStore, ""},
+            {kFirstStorageGroup, kOtherServerStore, kOtherServer}};
 }
 
 std::vector<PersonPlan> DefaultPeople() {
@@ -44,31 +43,30 @@ std::vector<PersonPlan> DefaultPeople() {
         Person("irene.novak", "Irene Novak", "inovak", kSecondStorageGroup, kArchiveStore),
         Person("jonas.weber", "Jonas Weber", "jweber", kSecondStorageGroup, kArchiveStore),
         Person("karl.svensson", "Karl Svensson", "ksvensson", "", ""),
-        Person("lena.fischer", "Lena Fischer", "lfischer", kFirstStorageGroup, kFirstStore),
+        Person("lena.fischer", "Lena Fischer", "lfischer", kFirstStorageGroup, kOtherServerStore),
         Person("maria.rossi", "Maria Rossi", "mrossi", kSecondStorageGroup, kArchiveStore),
     };
     people[4].inboxName = "Posteingang";
     people[8].disabled = true;
-    people[10].homeServer = "EX2";
     return people;
 }
 
 PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bool empty) {
     PopulationSummary summary;
     std::vector<StorePlan> stores =
-        empty ? std::vector<StorePlan>{{kFirstStorageGroup, kFirstStore}} : DefaultStores();
+        empty ? std::vector<StorePlan>{{kFirstStorageGroup, kFirstStore, ""}} : DefaultStores();
     for (const StorePlan& plan : stores) {
-        store.AddStore(plan.storageGroup, plan.name);
-        ++summary.stores;
+        store.AddStore(plan.storageGroup, plan.name, plan.server);
+        if (plan.server.empty())
+            ++summary.stores;
     }
     if (empty)
         return summary;
-    std::string domain = store.Identity().value().domain;
+    platform::emulated::ServerIdentity identity = store.Identity().value();
     for (const PersonPlan& person : DefaultPeople()) {
-        std::string address = person.localPart + "@" + domain;
-        // The store keeps mailboxes of this server only; the directory
-        // knows the others.
-        if (!InStore(person)) {
+        std::string address = person.localPart + "@" + identity.domain;
+        // An account without a mailbox store has no mailbox to create.
+        if (person.store.empty()) {
             summary.notInStore.push_back(address);
             continue;
         }
@@ -79,8 +77,8 @@ PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bo
         mailbox.cn = person.cn;
         mailbox.alias = person.alias;
         mailbox.inboxName = person.inboxName;
-        store.AddMailbox(mailbox);
-        ++summary.mailboxes;
+        if (store.AddMailbox(mailbox).server == identity.name)
+            ++summary.mailboxes;
     }
     return summary;
 }

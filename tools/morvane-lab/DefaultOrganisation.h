@@ -15,6 +15,8 @@ namespace lab {
 struct StorePlan {
     std::string storageGroup;
     std::string name;
+    // Empty: a store of the server being created.
+    std::string server;
 };
 
 struct PersonPlan {
@@ -26,8 +28,6 @@ struct PersonPlan {
     std::string store;
     std::string inboxName = "Inbox";
     bool disabled = false;
-    // Empty: homed on the server being created.
-    std::string homeServer;
 };
 
 // The one storage group and store of an empty server.
@@ -38,14 +38,17 @@ std::vector<StorePlan> DefaultStores();
 std::vector<PersonPlan> DefaultPeople();
 
 struct PopulationSummary {
+    // Stores and user mailboxes of the server being created.
     int stores = 0;
     int mailboxes = 0;
-    // People the store cannot hold: no store, or homed on another server.
+    // People the store cannot hold: those without a mailbox store.
     std::vector<std::string> notInStore;
 };
 
 // Creates the stores (each with its system mailbox) and, unless empty, the
-// people's mailboxes on a server that already has its identity.
+// people's mailboxes on a server that already has its identity. The
+// organisation's other server "EX2" has one store of its own, so that one
+// person's mailbox is homed there.
 PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bool empty);
 
 }  // namespace lab

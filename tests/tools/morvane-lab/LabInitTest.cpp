@@ -30,14 +30,19 @@ TEST(LabInit, DefaultOrganisationHasThreeStoresInTwoStorageGroups) {
     LabServer server;
     server.Ok({"init"});
     nlohmann::json stores = server.Ok({"store", "list", "--json"}).Json();
-    ASSERT_EQ(stores.size(), 3u);
+    ASSERT_EQ(stores.size(), 4u);
     EXPECT_EQ(FindBy(stores, "name", "Mailbox Store")["storagegroup"], "First Storage Group");
     EXPECT_EQ(FindBy(stores, "name", "Executives Store")["storagegroup"], "First Storage Group");
     EXPECT_EQ(FindBy(stores, "name", "Archive Store")["storagegroup"], "Second Storage Group");
+    // The fourth belongs to the organisation's other server.
+    EXPECT_EQ(FindBy(stores, "name", "EX2 Mailbox Store")["server"], "EX2");
     for (const auto& store : stores) {
         std::string system = store.at("systemmailbox");
         EXPECT_EQ(system.rfind("SystemMailbox{", 0), 0u) << system;
         EXPECT_NE(system.find("}@morvane.test"), std::string::npos) << system;
+        if (store["name"] != "EX2 Mailbox Store") {
+            EXPECT_EQ(store["server"], "EX1");
+        }
     }
 }
 
@@ -45,7 +50,7 @@ TEST(LabInit, DefaultOrganisationMailboxesCarryTheirSpecialCases) {
     LabServer server;
     server.Ok({"init"});
     nlohmann::json mailboxes = server.Ok({"mailbox", "list", "--json"}).Json();
-    EXPECT_EQ(CountSystem(mailboxes), 3u);
+    EXPECT_EQ(CountSystem(mailboxes), 4u);
     EXPECT_GE(mailboxes.size() - CountSystem(mailboxes), 9u);
     nlohmann::json anna = FindBy(mailboxes, "address", "anna.berger@morvane.test");
     EXPECT_EQ(anna["url"], "http://ex1/exadmin/morvane.test/mbx/anna.berger@morvane.test");
@@ -61,6 +66,9 @@ TEST(LabInit, DefaultOrganisationMailboxesCarryTheirSpecialCases) {
     EXPECT_EQ(FindBy(mailboxes, "address", "jonas.weber@morvane.test")["store"], "Archive Store");
     EXPECT_EQ(FindBy(mailboxes, "address", "grace.whitfield@morvane.test")["store"],
               "Executives Store");
+    EXPECT_EQ(FindBy(mailboxes, "address", "lena.fischer@morvane.test")["server"], "EX2");
+    for (const auto& mailbox : mailboxes)
+        EXPECT_NE(mailbox["address"], "karl.svensson@morvane.test") << "he has no store";
 }
 
 TEST(LabInit, EmptyServerHasOneStoreAndItsSystemMailboxOnly) {
@@ -92,7 +100,7 @@ TEST(LabInit, RefusesToOverwriteAServerWithoutForce) {
     mailboxes = server.Ok({"mailbox", "list", "--json"}).Json();
     for (const auto& mailbox : mailboxes)
         EXPECT_NE(mailbox["address"], "kept@morvane.test");
-    EXPECT_EQ(server.Ok({"store", "list", "--json"}).Json().size(), 3u);
+    EXPECT_EQ(server.Ok({"store", "list", "--json"}).Json().size(), 4u);
 }
 
 TEST(LabInit, BadNamesLeaveNoServerBehind) {

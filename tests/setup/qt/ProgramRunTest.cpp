@@ -49,11 +49,14 @@ TEST_F(ProgramWithoutDisplay, AnInteractiveStartSaysSoAndFails) {
     EXPECT_TRUE(run.errorText.contains("no display found")) << run.errorText.toStdString();
 }
 
-TEST_F(ProgramWithoutDisplay, BatchModeRunsOffscreenAndEnds) {
+TEST_F(ProgramWithoutDisplay, BatchModeRunsOffscreenAndReportsItsLog) {
     const ProgramRun run = Run({"-b"});
     ASSERT_TRUE(run.finished) << "batch mode closes the program by itself";
-    EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(run.errorText.contains("no display found"));
+    // No server in the folder: the run's log is not empty, and says why.
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errorText.contains(
+        "Morvane COM+ application not found. Event (un)registration impossible."));
 }
 
 TEST_F(ProgramWithoutDisplay, ScreenshotSavesTheWindowAndEnds) {

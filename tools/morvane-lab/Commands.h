@@ -18,6 +18,7 @@ void AddComCommands(CLI::App& app, Lab& lab);
 void AddFaultCommands(CLI::App& app, Lab& lab);
 void AddMachineCommands(CLI::App& app, Lab& lab);
 void AddCatalogCommands(CLI::App& app, Lab& lab);
+void AddDirectoryCommands(CLI::App& app, Lab& lab);
 
 // Every group, in the order --help lists them.
 inline void AddAllCommands(CLI::App& app, Lab& lab) {
@@ -30,6 +31,7 @@ inline void AddAllCommands(CLI::App& app, Lab& lab) {
     AddFaultCommands(app, lab);
     AddMachineCommands(app, lab);
     AddCatalogCommands(app, lab);
+    AddDirectoryCommands(app, lab);
 }
 
 }  // namespace lab

@@ -101,3 +101,17 @@ show frank.mueller@$domain "Inbox \"Posteingang\" registered per mailbox"
 show irene.novak@$domain "Archive Store, registered store-wide"
 show maria.rossi@$domain "Archive Store, registered store-wide"
 show ben.okafor@$domain "not registered: nothing is stamped"
+
+# --- The setup window ---------------------------------------------------
+# MorvaneSetup opens its window on the same server and saves a picture of it
+# once the lists are filled (offscreen when there is no display); then it
+# closes as Exit does.
+if [ -x "$bin/MorvaneSetup" ]; then
+    heading "The setup window"
+    window_png="$(dirname "$bin")/setup-window.png"
+    if (cd "$bin" && ./MorvaneSetup --screenshot "$window_png" 2>/dev/null); then
+        echo "MorvaneSetup's window on this server: $window_png"
+    else
+        echo "MorvaneSetup could not show its window here."
+    fi
+fi

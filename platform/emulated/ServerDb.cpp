@@ -153,6 +153,11 @@ void ServerDb::Execute(std::string_view sql) {
     }
 }
 
+int64_t ServerDb::QueryInt(const std::string& sql) {
+    Statement statement(db_, sql);
+    return statement.Step() ? statement.Int(0) : 0;
+}
+
 int64_t ServerDb::LastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }
@@ -165,24 +170,20 @@ void ServerDb::CreateOrCheckSchema() {
     Execute("PRAGMA foreign_keys=ON");
     Execute("PRAGMA synchronous=NORMAL");
 
-    Statement version(db_, "PRAGMA user_version");
-    version.Step();
-    int64_t fileVersion = version.Int(0);
-
-    Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type='table'");
-    tables.Step();
-    bool empty = tables.Int(0) == 0;
+    // Every read here is finished before the write transaction begins: a
+    // statement still open would keep a read lock that another process's
+    // BEGIN IMMEDIATE cannot wait out.
+    const int64_t fileVersion = QueryInt("PRAGMA user_version");
+    const bool empty = QueryInt("SELECT count(*) FROM sqlite_master WHERE type='table'") == 0;
 
     if (!empty) {
-        Statement meta(db_,
-                       "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
-                       "name='morvane_meta'");
-        meta.Step();
-        bool ours = meta.Int(0) == 1;
-        if (ours) {
-            Statement app(db_, "SELECT value FROM morvane_meta WHERE key='application'");
-            ours = app.Step() && app.Text(0) == kApplicationId;
-        }
+        bool ours = QueryInt(
+                        "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                        "name='morvane_meta'") == 1 &&
+                    QueryInt(
+                        "SELECT count(*) FROM morvane_meta WHERE key='application' AND "
+                        "value='" +
+                        std::string(kApplicationId) + "'") == 1;
         if (!ours) {
             throw ServerError(folder_ + "/server.db is not a Morvane emulated server database");
         }

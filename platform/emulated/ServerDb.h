@@ -76,6 +76,8 @@ class ServerDb {
   private:
     ServerDb(std::string folder, sqlite3* db);
     void CreateOrCheckSchema();
+    // The first column of the first row of a query without parameters.
+    int64_t QueryInt(const std::string& sql);
 
     std::string folder_;
     sqlite3* db_;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "tests/support/TempFolder.h"
@@ -81,6 +84,33 @@ TEST(ServerDb, TransactionRollsBackUnlessCommitted) {
     auto count = db->Prepare("SELECT count(*) FROM scratch");
     count.Step();
     EXPECT_EQ(count.Int(0), 0);
+}
+
+TEST(ServerDb, ProcessesOpeningOneServerAtOnceWaitInsteadOfFailing) {
+    TempFolder folder;
+    ServerDb::Open(folder.path(), true);
+    std::vector<pid_t> children;
+    for (int child = 0; child < 4; ++child) {
+        pid_t pid = fork();
+        ASSERT_NE(pid, -1);
+        if (pid == 0) {
+            int failures = 0;
+            for (int i = 0; i < 25; ++i) {
+                try {
+                    ServerDb::Open(folder.path());
+                } catch (const ServerError&) {
+                    ++failures;
+                }
+            }
+            _exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 TEST(ServerFolder, EnvironmentVariableWinsOverTheDefault) {

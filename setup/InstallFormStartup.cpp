@@ -23,6 +23,16 @@ void Step(StepBody&& body) {
 
 constexpr const char* kSinkProgId = "Morvane.MorvaneCls";
 
+// An object that an earlier, skipped step did not create: using it fails
+// like any other step instead of crashing.
+template <typename T>
+T& Required(const std::shared_ptr<T>& object) {
+    if (object == nullptr) {
+        throw platform::ComError(91, "Object variable or With block variable not set");
+    }
+    return *object;
+}
+
 }  // namespace
 
 void InstallForm::Form_Load() {
@@ -48,20 +58,14 @@ void InstallForm::LearnNames() {
     PreparePicture1();
     SetCaption();
     Step([&] {
-        if (winNtSystemInfo == nullptr) {
-            throw platform::ComError(91, "Object variable or With block variable not set");
-        }
-        ShortComputerName = platform::text::ToLower(winNtSystemInfo->ComputerName());
+        ShortComputerName = platform::text::ToLower(Required(winNtSystemInfo).ComputerName());
     });
     blnIsClusterNode = Cluster::IsClusterNode(ports_.machine);
     ClusterName = "";
     Step([&] { sUserName = GetCurrentUserName(); });
     Step([&] {
-        if (adSystemInfo == nullptr) {
-            throw platform::ComError(91, "Object variable or With block variable not set");
-        }
-        FolderURL =
-            "http://" + ShortComputerName + "/exadmin/" + adSystemInfo->DomainDNSName() + "/mbx";
+        FolderURL = "http://" + ShortComputerName + "/exadmin/" +
+                    Required(adSystemInfo).DomainDNSName() + "/mbx";
     });
     adSystemInfo.reset();
     winNtSystemInfo.reset();
@@ -102,8 +106,10 @@ bool InstallForm::PassesPlatformGate() {
 // Step 14.
 void InstallForm::OpenDirectoryConnection() {
     Step([&] { cnn = ports_.directoryAdo.CreateConnection(); });
-    Step([&] { cnn->SetProvider("adsDSOobject"); });
-    Step([&] { cnn->Open(strSearchRoot, "", "", platform::directory::adConnectUnspecified); });
+    Step([&] { Required(cnn).SetProvider("adsDSOobject"); });
+    Step([&] {
+        Required(cnn).Open(strSearchRoot, "", "", platform::directory::adConnectUnspecified);
+    });
 }
 
 // Step 15.

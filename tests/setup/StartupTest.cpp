@@ -174,6 +174,18 @@ TEST_F(Unload, ClosingBeforeAnyConnectionWasOpenedEndsNormally) {
     EXPECT_EQ(world.directoryAdo.calls.back(), "Close");
 }
 
+TEST_F(Unload, AConnectionThatCouldNotBeCreatedIsSkippedAndStartUpGoesOn) {
+    world.directoryAdo.faults.Plant("CreateConnection", platform::hresult::E_FAIL, "no ADO");
+    world.activation.creatable.insert(kProgId);
+    world.catalog.AddApplication("Morvane");
+    auto form = Load();
+    EXPECT_EQ(form->cnn, nullptr);
+    EXPECT_NE(form->Sink(), nullptr);
+    EXPECT_EQ(form->Log().Text(), "");
+    form->Command2.Click();
+    EXPECT_TRUE(form->Window().IsUnloaded());
+}
+
 TEST_F(Unload, UnloadClosesTheConnectionAndReleasesTheSink) {
     world.activation.creatable.insert(kProgId);
     world.catalog.AddApplication("Morvane");

@@ -1,5 +1,7 @@
 #include "tools/morvane-lab/DefaultOrganisation.h"
 
+#include "platform/emulated/DirectoryPeople.h"
+
 namespace lab {
 
 namespace {
@@ -65,9 +67,10 @@ PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bo
     platform::emulated::ServerIdentity identity = store.Identity().value();
     for (const PersonPlan& person : DefaultPeople()) {
         std::string address = person.localPart + "@" + identity.domain;
-        // An account without a mailbox store has no mailbox to create.
-        if (person.store.empty()) {
-            summary.notInStore.push_back(address);
+        // An account without a mailbox store, and a disabled account, are
+        // people of the directory only.
+        if (person.store.empty() || person.disabled) {
+            summary.directoryOnly.push_back(person);
             continue;
         }
         platform::emulated::NewMailbox mailbox;
@@ -81,6 +84,29 @@ PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bo
             ++summary.mailboxes;
     }
     return summary;
+}
+
+void AddDirectoryOnlyPeople(platform::emulated::ServerDb& db, const std::string& server,
+                            const std::vector<PersonPlan>& people) {
+    platform::emulated::DirectoryPeople directory(db);
+    const platform::emulated::DirectoryNames names = directory.Names();
+    std::vector<platform::emulated::NewPerson> added;
+    for (const PersonPlan& plan : people) {
+        platform::emulated::NewPerson person;
+        person.cn = plan.cn;
+        person.mail = plan.localPart + "@" + names.domain;
+        person.mailNickName = plan.alias;
+        person.sAMAccountName = plan.alias;
+        person.msExchHomeServerName = names.HomeServerName(server);
+        if (!plan.store.empty())
+            person.homeMDB = names.HomeMdb(server, plan.storageGroup, plan.store);
+        person.msExchMailboxGuid = "{" + plan.cn + "}";
+        person.useraccountcontrol = plan.disabled ? platform::emulated::kAccountDisabled
+                                                  : platform::emulated::kAccountNormal;
+        added.push_back(person);
+    }
+    if (!added.empty())
+        directory.Add(added);
 }
 
 }  // namespace lab

@@ -41,8 +41,9 @@ struct PopulationSummary {
     // Stores and user mailboxes of the server being created.
     int stores = 0;
     int mailboxes = 0;
-    // People the store cannot hold: those without a mailbox store.
-    std::vector<std::string> notInStore;
+    // People the store does not hold, kept in the directory only: the
+    // account without a mailbox store and the disabled account.
+    std::vector<PersonPlan> directoryOnly;
 };
 
 // Creates the stores (each with its system mailbox) and, unless empty, the
@@ -50,5 +51,10 @@ struct PopulationSummary {
 // organisation's other server "EX2" has one store of its own, so that one
 // person's mailbox is homed there.
 PopulationSummary PopulateOrganisation(platform::emulated::StoreModel& store, bool empty);
+
+// Adds the people of the summary that only the directory holds, homed on
+// server; call it once the machine facts name the global catalog.
+void AddDirectoryOnlyPeople(platform::emulated::ServerDb& db, const std::string& server,
+                            const std::vector<PersonPlan>& people);
 
 }  // namespace lab

@@ -31,6 +31,7 @@ void RunInit(Lab& lab, const InitOptions& options) {
         // The machine is the mail server: its name, its domain, a global
         // catalog there, Windows Server 2003, the account running the tool.
         platform::emulated::MatchMachineToServer(*db, options.server, options.domain);
+        AddDirectoryOnlyPeople(*db, options.server, summary.directoryOnly);
     });
     std::cout << "Created server " << options.server << " (" << options.domain << ") with "
               << summary.stores << " mailbox store(s) and " << summary.mailboxes

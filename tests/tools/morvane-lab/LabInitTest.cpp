@@ -51,7 +51,7 @@ TEST(LabInit, DefaultOrganisationMailboxesCarryTheirSpecialCases) {
     server.Ok({"init"});
     nlohmann::json mailboxes = server.Ok({"mailbox", "list", "--json"}).Json();
     EXPECT_EQ(CountSystem(mailboxes), 4u);
-    EXPECT_GE(mailboxes.size() - CountSystem(mailboxes), 9u);
+    EXPECT_GE(mailboxes.size() - CountSystem(mailboxes), 8u);
     nlohmann::json anna = FindBy(mailboxes, "address", "anna.berger@morvane.test");
     EXPECT_EQ(anna["url"], "http://ex1/exadmin/morvane.test/mbx/anna.berger@morvane.test");
     EXPECT_EQ(anna["inbox"], "http://ex1/exadmin/morvane.test/mbx/anna.berger@morvane.test/Inbox");
@@ -63,12 +63,27 @@ TEST(LabInit, DefaultOrganisationMailboxesCarryTheirSpecialCases) {
     EXPECT_EQ(frank["inbox"],
               "http://ex1/exadmin/morvane.test/mbx/frank.mueller@morvane.test/Posteingang");
     EXPECT_EQ(frank["cn"], "Frank Müller");
-    EXPECT_EQ(FindBy(mailboxes, "address", "jonas.weber@morvane.test")["store"], "Archive Store");
     EXPECT_EQ(FindBy(mailboxes, "address", "grace.whitfield@morvane.test")["store"],
               "Executives Store");
     EXPECT_EQ(FindBy(mailboxes, "address", "lena.fischer@morvane.test")["server"], "EX2");
     for (const auto& mailbox : mailboxes)
         EXPECT_NE(mailbox["address"], "karl.svensson@morvane.test") << "he has no store";
+}
+
+TEST(LabInit, TheDisabledAccountAndTheAccountWithoutAStoreAreInTheDirectory) {
+    LabServer server;
+    server.Ok({"init"});
+    nlohmann::json people = server.Ok({"directory", "list", "--json"}).Json();
+    nlohmann::json jonas = FindBy(people, "cn", "Jonas Weber");
+    EXPECT_EQ(jonas["useraccountcontrol"], 66050);
+    EXPECT_EQ(jonas["homeMDB"].get<std::string>().rfind(
+                  "CN=Archive Store,CN=Second Storage Group,CN=InformationStore,CN=EX1,", 0),
+              0u);
+    nlohmann::json karl = FindBy(people, "cn", "Karl Svensson");
+    EXPECT_EQ(karl["useraccountcontrol"], 66048);
+    EXPECT_FALSE(karl.contains("homeMDB"));
+    EXPECT_EQ(karl["msExchHomeServerName"],
+              "/o=morvane/ou=First Administrative Group/cn=Configuration/cn=Servers/cn=EX1");
 }
 
 TEST(LabInit, EmptyServerHasOneStoreAndItsSystemMailboxOnly) {

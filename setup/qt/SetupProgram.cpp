@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <cstdlib>
 #include <iostream>
 
 #include "setup/InstallForm.h"
@@ -42,6 +43,16 @@ struct QtServices {
                           platform.linkAddress};
     }
 };
+
+// In batch mode standard error carries the run's error log and nothing
+// else: the toolkit's own notices (such as those of the offscreen platform)
+// are dropped. Fatal messages still end the program as usual.
+void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::cerr << message.toStdString() << '\n';
+        std::abort();
+    }
+}
 
 bool EnvironmentHas(const char* name) {
     return !qEnvironmentVariableIsEmpty(name);
@@ -92,6 +103,9 @@ int RunSetupProgram(int argc, char* argv[]) {
     }
     if (!PrepareDisplay(options)) {
         return 1;
+    }
+    if (InstallForm::IsBatchCommandLine(options.commandLine)) {
+        qInstallMessageHandler(QuietToolkitMessages);
     }
     QApplication application(argc, argv);
     SetLook();

@@ -1,5 +1,6 @@
 // MorvaneSetup on Windows: the form in its native window.
 #include "setup/InstallForm.h"
+#include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
@@ -10,7 +11,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         setup::win32::Win32MessageBox messageBox;
         setup::win32::Win32EventLoop eventLoop;
         setup::win32::Win32TextMeasure textMeasure;
-        setup::InstallForm form(setup::win32::WindowsSetupPorts(messageBox, eventLoop, textMeasure),
+        setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure),
                                 setup::win32::ProgramArguments(GetCommandLineW()));
         setup::win32::SetupWindow window(form, instance);
         messageBox.SetOwner(window.Handle());

@@ -2,31 +2,7 @@
 
 #include "platform/win32/WideText.h"
 
-// The port's class name, not the Windows headers' macro.
-#undef MessageBox
-
-#ifndef MORVANE_LINK_ADDRESS
-#define MORVANE_LINK_ADDRESS "http://morvane.example.org/"
-#endif
-
 namespace setup::win32 {
-
-SetupPorts WindowsSetupPorts(forms::MessageBox& messageBox, forms::EventLoop& eventLoop,
-                             forms::TextMeasure& textMeasure) {
-    return SetupPorts{platform::SystemActivation(),
-                      platform::catalog::SystemCatalog(),
-                      platform::SystemMachine(),
-                      platform::sysinfo::SystemSystemInfo(),
-                      platform::directory::SystemAdo(),
-                      platform::SystemShell(),
-                      platform::SystemClock(),
-                      platform::SystemProfile(),
-                      platform::SystemFileSystem(),
-                      messageBox,
-                      eventLoop,
-                      textMeasure,
-                      MORVANE_LINK_ADDRESS};
-}
 
 std::string ProgramArguments(std::wstring_view commandLine) {
     size_t position = 0;

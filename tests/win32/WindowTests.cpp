@@ -2,6 +2,7 @@
 // clicks and selections back, draws the progress box with GDI, and closes
 // itself through Exit. Runs under a virtual display.
 #include "setup/InstallForm.h"
+#include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
@@ -195,7 +196,7 @@ int main() {
     RecordingMessageBox box;
     setup::win32::Win32EventLoop eventLoop;
     setup::win32::Win32TextMeasure textMeasure;
-    setup::InstallForm form(setup::win32::WindowsSetupPorts(box, eventLoop, textMeasure), "");
+    setup::InstallForm form(setup::SystemPorts(box, eventLoop, textMeasure), "");
     setup::win32::SetupWindow window(form, GetModuleHandleW(nullptr));
     form.Form_Load();
     check::Expect("start-up keeps the window", !form.Window().IsUnloaded());

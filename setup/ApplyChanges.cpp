@@ -88,7 +88,7 @@ void InstallForm::ChangeRegistration(const std::string& method, const std::strin
     std::vector<platform::DispArg> args{{url, true}, {subFolder, true}, {product + ".reg", false}};
     if (method == "CreateRegItem") {
         args.push_back({"onsyncsave", false});
-        args.push_back({product + "." + product + "Cls", false});
+        args.push_back({basGlobals::SinkProgId(), false});
         args.push_back({matchScope, true});
         args.push_back({" WHERE \"DAV:ishidden\" = FALSE", false});
         args.push_back({"1", false});
@@ -112,9 +112,8 @@ void InstallForm::ReportSinkMissing() {
         return;
     }
     sinkMissingReported_ = true;
-    const std::string product = basGlobals::kProductWord;
-    log_.AddMessage(product + "." + product +
-                    "Cls object not available. Event (un)registration impossible.");
+    log_.AddMessage(basGlobals::SinkProgId() +
+                    " object not available. Event (un)registration impossible.");
 }
 
 }  // namespace setup

@@ -21,8 +21,6 @@ void Step(StepBody&& body) {
     }
 }
 
-constexpr const char* kSinkProgId = "Morvane.MorvaneCls";
-
 // An object that an earlier, skipped step did not create: using it fails
 // like any other step instead of crashing.
 template <typename T>
@@ -114,7 +112,7 @@ void InstallForm::OpenDirectoryConnection() {
 
 // Step 15.
 void InstallForm::CreateSink() {
-    Step([&] { objSink = ports_.activation.CreateObject(kSinkProgId); });
+    Step([&] { objSink = ports_.activation.CreateObject(basGlobals::SinkProgId()); });
 }
 
 // Step 16: a class that cannot be created means a missing or broken

@@ -9,6 +9,11 @@ namespace setup::basGlobals {
 // library, its ProgID and the settings file.
 inline constexpr const char* kProductWord = "Morvane";
 
+// The sink library's ProgID, "Morvane.MorvaneCls".
+inline std::string SinkProgId() {
+    return std::string(kProductWord) + "." + kProductWord + "Cls";
+}
+
 // The operating-system name found at start-up (modGetWindowsVersion); the
 // COM+ installation reads it again.
 inline std::string sWindowsVersion;

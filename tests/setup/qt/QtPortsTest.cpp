@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "setup/SystemPorts.h"
 #include "setup/qt/QtFonts.h"
 #include "setup/qt/QtPorts.h"
 #include "tests/setup/FakePorts.h"
@@ -59,6 +60,14 @@ TEST(QtShellPort, DocumentsGoToThePlatformShellAndCursorsToTheNamedWidget) {
     shell.SetSystemCursor(32514);
     EXPECT_EQ(widget.cursor().shape(), Qt::WaitCursor);
     EXPECT_EQ(platformShell.calls.size(), 1u);
+}
+
+TEST(SystemPortsLink, TheLinkIsTheMakersWebAddressNotAPathOfThisMachine) {
+    setupfakes::FakeMessageBox messageBox;
+    setupfakes::FakeEventLoop eventLoop;
+    setupfakes::FakeTextMeasure textMeasure;
+    const std::string address = setup::SystemPorts(messageBox, eventLoop, textMeasure).linkAddress;
+    EXPECT_EQ(address.rfind("http://", 0), 0u) << address;
 }
 
 TEST(QtFontsConversion, ColoursAreReadInTheBgrOrder) {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "platform/ComError.h"
-#include "platform/Text.h"
 #include "platform/Variant.h"
+#include "sink/KeywordStamp.h"
 
 namespace MorvaneModule {
 
@@ -27,38 +27,6 @@ std::shared_ptr<Record> FetchEventRecordIgnoringErrors(EventInfo& eventInfo) {
     }
 }
 
-// True when text is one of prefix + "-1", prefix + "0", ..., prefix + "9",
-// compared without regard to case.
-bool IsStampOfForm(const std::string& text, const std::string& prefix) {
-    if (text.size() <= prefix.size() || text.size() > prefix.size() + 2)
-        return false;
-    if (!platform::text::StartsWithNoCase(text, prefix))
-        return false;
-    const char last = text.back();
-    if (last < '0' || last > '9')
-        return false;
-    return text.size() == prefix.size() + 1 || (text[prefix.size()] == '-' && last == '1');
-}
-
-// The keywords without blank-only entries and old stamps of this form, with
-// the new stamp appended.
-Variant RebuildKeywords(const Variant& keywords, const std::string& prefix,
-                        const std::string& stamp) {
-    Variant::Array rebuilt;
-    if (keywords.IsArray()) {
-        const Variant::Array& entries = keywords.AsArray();
-        rebuilt.reserve(entries.size() + 1);
-        for (const Variant& entry : entries) {
-            const std::string text = entry.AppendToEmptyString();
-            if (platform::text::Trim(text).empty() || IsStampOfForm(text, prefix))
-                continue;
-            rebuilt.push_back(entry);
-        }
-    }
-    rebuilt.emplace_back(stamp);
-    return Variant(std::move(rebuilt));
-}
-
 void FetchAndRelease(EventInfo& eventInfo) {
     std::shared_ptr<Record> record = eventInfo.EventRecord();
 }
@@ -74,15 +42,13 @@ void SaveBegin(EventInfo& pEventInfo, const std::string& /*bstrURLItem*/, int32_
         throw platform::ComError(platform::runtime_error_number::kObjectRequired,
                                  "Object required");
     std::shared_ptr<Fields> fields = record->GetFields();
-    const std::string scl = fields->Item(kSclProperty)->Value().AppendToEmptyString();
-    if (scl.empty())
+    const std::optional<KeywordStamp::Stamp> stamp =
+        KeywordStamp::MakeStamp(fields->Item(kSclProperty)->Value(), sDisplayFormat);
+    if (!stamp)
         return;
-    const std::string prefix =
-        platform::text::EqualsNoCase(sDisplayFormat, kBareDisplayFormat) ? "" : "SCL=";
-    const std::string stamp = prefix + scl;
     auto keywords = fields->Item(kKeywordsProperty);
-    keywords->SetValue(RebuildKeywords(keywords->Value(), prefix, stamp));
-    fields->Item(kCommentsProperty)->SetValue(Variant(stamp));
+    keywords->SetValue(KeywordStamp::RebuildKeywords(keywords->Value(), *stamp));
+    fields->Item(kCommentsProperty)->SetValue(Variant(stamp->text));
     fields->Update();
 }
 

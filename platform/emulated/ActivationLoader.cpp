@@ -9,6 +9,24 @@
 
 namespace platform::emulated {
 
+namespace {
+
+// Whether handle is the library this very code is part of. The store that
+// runs inside the sink library creates the sink from its own file, so the
+// library's activation layer may hold a handle to itself.
+bool IsThisLibrary(void* handle) {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<const void*>(&IsThisLibrary), &info) == 0 || !info.dli_fname)
+        return false;
+    void* own = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    if (!own)
+        return false;
+    dlclose(own);
+    return own == handle;
+}
+
+}  // namespace
+
 std::shared_ptr<LoadedLibrary> LoadedLibrary::Load(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
@@ -35,6 +53,11 @@ LoadedLibrary::~LoadedLibrary() {
     // A library that still has live objects stays loaded, as COM keeps it.
     auto canUnloadNow = reinterpret_cast<DllFunction>(FindExport(kDllCanUnloadNow));
     if (canUnloadNow && canUnloadNow() != hresult::S_OK)
+        return;
+    // A library never unloads itself: the last release, met while the
+    // library's own objects are torn down at exit, would return into
+    // unmapped code. The handle goes with the process.
+    if (IsThisLibrary(handle_))
         return;
     dlclose(handle_);
 }

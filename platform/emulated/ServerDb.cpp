@@ -14,6 +14,36 @@ constexpr int kBusyTimeoutMs = 10000;
     throw ServerError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
 }
 
+// The name of the table or index a schema statement creates, the word after
+// "IF NOT EXISTS"; empty when the statement names none that way.
+std::string_view CreatedObjectName(std::string_view statement) {
+    constexpr std::string_view kMarker = "IF NOT EXISTS";
+    size_t start = statement.find(kMarker);
+    if (start == std::string_view::npos)
+        return {};
+    start = statement.find_first_not_of(" \t\r\n", start + kMarker.size());
+    if (start == std::string_view::npos)
+        return {};
+    size_t end = statement.find_first_not_of(
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_", start);
+    return statement.substr(start, end == std::string_view::npos ? end : end - start);
+}
+
+// Whether every table and index of the schema is in the database; a
+// statement whose object cannot be told counts as missing.
+bool SchemaIsComplete(sqlite3* db) {
+    for (std::string_view statement : ServerSchemaStatements()) {
+        std::string_view name = CreatedObjectName(statement);
+        if (name.empty())
+            return false;
+        Statement query(db, "SELECT count(*) FROM sqlite_master WHERE name = ?1");
+        query.Bind(1, name);
+        if (!query.Step() || query.Int(0) == 0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DefaultServerFolder() {
@@ -193,6 +223,13 @@ void ServerDb::CreateOrCheckSchema() {
                               std::to_string(kServerSchemaVersion) + " and older");
         }
     }
+
+    // A server of this version with its whole schema needs no write, and
+    // opening it must not wait for a write transaction of another
+    // connection: the store creates sinks, whose registry opens the server
+    // anew, while it saves an item inside a transaction.
+    if (!empty && fileVersion == kServerSchemaVersion && SchemaIsComplete(db_))
+        return;
 
     DbTransaction transaction(*this);
     for (std::string_view statement : ServerSchemaStatements())

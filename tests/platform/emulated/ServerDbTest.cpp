@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "tests/support/TempFolder.h"
@@ -111,6 +112,34 @@ TEST(ServerDb, ProcessesOpeningOneServerAtOnceWaitInsteadOfFailing) {
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
+}
+
+// The store creates a sink while it saves an item inside a transaction, and
+// the sink's registry opens the server anew: that open used to wait out the
+// whole busy timeout (ten seconds) and then fail.
+TEST(ServerDb, OpeningACurrentServerDoesNotWaitForAnotherWriter) {
+    TempFolder folder;
+    auto writer = ServerDb::Open(folder.path(), true);
+    platform::emulated::DbTransaction transaction(*writer);
+    writer->Execute("INSERT INTO machine_facts(key, value) VALUES('probe', 'x')");
+
+    const auto start = std::chrono::steady_clock::now();
+    std::shared_ptr<ServerDb> reader;
+    ASSERT_NO_THROW(reader = ServerDb::Open(folder.path()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    auto count = reader->Prepare("SELECT count(*) FROM machine_facts");
+    ASSERT_TRUE(count.Step());
+    EXPECT_EQ(count.Int(0), 0) << "the other connection's write is not committed yet";
+}
+
+TEST(ServerDb, TableMissingFromACurrentServerIsMadeAtTheNextOpen) {
+    TempFolder folder;
+    ServerDb::Open(folder.path(), true);
+    RunSql(folder.path() + "/server.db", "DROP TABLE machine_facts");
+    auto db = ServerDb::Open(folder.path());
+    auto count = db->Prepare("SELECT count(*) FROM sqlite_master WHERE name = 'machine_facts'");
+    ASSERT_TRUE(count.Step());
+    EXPECT_EQ(count.Int(0), 1);
 }
 
 TEST(ServerFolder, EnvironmentVariableWinsOverTheDefault) {

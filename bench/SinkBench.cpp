@@ -2,12 +2,9 @@
 // against one bare read of the settings file.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
-#include <chrono>
-
 #include "bench/support/BenchFolder.h"
 #include "bench/support/InMemoryEvent.h"
+#include "bench/support/ThreadCpuClock.h"
 #include "common/basIniFile.h"
 #include "sink/LibraryFolder.h"
 #include "sink/MorvaneCls.h"
@@ -16,19 +13,9 @@
 namespace {
 
 using benchsupport::InMemoryEvent;
+using benchsupport::Seconds;
 
-// The calling thread's CPU time (user and system): steadier than the wall
-// clock on a machine shared with other work.
-struct ThreadCpuClock {
-    using duration = std::chrono::nanoseconds;
-    using time_point = std::chrono::time_point<ThreadCpuClock, duration>;
-    static time_point now() {
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return time_point(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec));
-    }
-};
-using Clock = ThreadCpuClock;
+using Clock = benchsupport::ThreadCpuClock;
 
 const std::string kSection = "Morvane Settings";
 const std::string kKey = "SCLDisplayFormat";
@@ -55,10 +42,6 @@ struct Scene {
          platform::Variant::StringArray({"Project X", "SCL=4", "customer"})},
     }};
 };
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
 
 void BM_ReadIniString(benchmark::State& state) {
     Scene scene;

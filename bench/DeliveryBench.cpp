@@ -1,0 +1,126 @@
+// The sink's share of a delivery: one message delivered into an Inbox that
+// holds the sink's registration item against the same message delivered
+// into an Inbox without one, on the same emulated server. The store runs its
+// synchronous save events as it does for every delivery and creates the sink
+// from Morvane.so through the activation layer.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <stdexcept>
+
+#include "bench/support/BenchServer.h"
+#include "bench/support/QuickRun.h"
+#include "bench/support/ThreadCpuClock.h"
+#include "platform/emulated/StoreValues.h"
+
+namespace {
+
+using benchsupport::BenchServer;
+using benchsupport::Seconds;
+using benchsupport::ThreadCpuClock;
+using platform::Variant;
+using platform::emulated::DeliveredMessage;
+
+namespace property = platform::emulated::property;
+
+constexpr char kStorageGroup[] = "First Storage Group";
+constexpr char kStore[] = "Mailbox Store (MAIL01)";
+constexpr char kRegistered[] = "ann@example.com";
+constexpr char kUnregistered[] = "bob@example.com";
+
+// A server with two mailboxes of the same kind; the sink is registered on
+// the first one's Inbox (SHALLOW, save event), as the setup program
+// registers it, through the library's own CreateRegItem.
+class DeliveryScene {
+  public:
+    DeliveryScene() : server_(MORVANE_LIBRARY_FILE) {
+        server_.WriteSettings("[Morvane Settings]\r\nSCLDisplayFormat=SCL=<SCL value>\r\n");
+        auto& store = server_.store();
+        store.SetIdentity({"MAIL01", "example.com"});
+        store.AddStore(kStorageGroup, kStore);
+        const std::string url =
+            store.AddMailbox({kRegistered, kStorageGroup, kStore, "", "", "Inbox", true}).url;
+        store.AddMailbox({kUnregistered, kStorageGroup, kStore, "", "", "Inbox", true});
+        Register(url);
+        message_.subject = "Quarterly offer";
+        message_.scl = 6;
+        message_.keywords = Variant::StringArray({"Project X", "SCL=4", "customer"});
+    }
+
+    // Delivers the message into the mailbox's Inbox; returns its URL.
+    std::string Deliver(const char* address) {
+        return server_.store().DeliverToInbox(address, message_);
+    }
+    // The comments the store kept for the item at url.
+    Variant Comments(const std::string& url) {
+        return server_.store().ReadItem(url).properties.Get(property::kComments);
+    }
+
+  private:
+    void Register(const std::string& mailboxUrl) {
+        auto sink = server_.activation().CreateObject("Morvane.MorvaneCls");
+        std::vector<platform::DispArg> args{{mailboxUrl, true},
+                                            {"inbox", true},
+                                            {"Morvane.reg", false},
+                                            {"onsyncsave", false},
+                                            {"Morvane.MorvaneCls", false},
+                                            {"SHALLOW", true},
+                                            {" WHERE \"DAV:ishidden\" = FALSE", false},
+                                            {"1", false}};
+        const Variant result = sink->AsDispatch()->Invoke("CreateRegItem", args);
+        if (!result.IsString() || result.AsString() != "1")
+            throw std::runtime_error("the sink could not be registered");
+    }
+
+    BenchServer server_;
+    DeliveredMessage message_;
+};
+
+// Thread CPU time and wall time of the deliveries of one kind.
+struct Spent {
+    ThreadCpuClock::duration cpu{};
+    std::chrono::steady_clock::duration wall{};
+};
+
+std::string TimedDelivery(DeliveryScene& scene, const char* address, Spent& spent) {
+    const auto wall0 = std::chrono::steady_clock::now();
+    const auto cpu0 = ThreadCpuClock::now();
+    std::string url = scene.Deliver(address);
+    spent.cpu += ThreadCpuClock::now() - cpu0;
+    spent.wall += std::chrono::steady_clock::now() - wall0;
+    return url;
+}
+
+// Both deliveries in one loop, their order swapped every round so that
+// neither always follows the other; the ratio compares thread CPU times.
+void BM_DeliveryWithVsWithoutSink(benchmark::State& state) {
+    DeliveryScene scene;
+    Spent with, without;
+    std::string stamped, plain;
+    bool registeredFirst = true;
+    for (auto _ : state) {
+        if (registeredFirst) {
+            stamped = TimedDelivery(scene, kRegistered, with);
+            plain = TimedDelivery(scene, kUnregistered, without);
+        } else {
+            plain = TimedDelivery(scene, kUnregistered, without);
+            stamped = TimedDelivery(scene, kRegistered, with);
+        }
+        registeredFirst = !registeredFirst;
+    }
+    if (scene.Comments(stamped) != Variant("SCL=6") || !scene.Comments(plain).IsEmpty()) {
+        state.SkipWithError("the sink did not stamp exactly the registered mailbox's messages");
+        return;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["with_sink_us"] = Seconds(with.cpu) / n * 1e6;
+    state.counters["without_sink_us"] = Seconds(without.cpu) / n * 1e6;
+    state.counters["with_sink_wall_us"] = Seconds(with.wall) / n * 1e6;
+    state.counters["without_sink_wall_us"] = Seconds(without.wall) / n * 1e6;
+    state.counters["sink_share_of_delivery_ratio"] = Seconds(with.cpu) / Seconds(without.cpu);
+}
+BENCHMARK(BM_DeliveryWithVsWithoutSink)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(benchsupport::QuickRun() ? 0.01 : 2.0);
+
+}  // namespace

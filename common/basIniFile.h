@@ -13,7 +13,10 @@ namespace basIniFile {
 std::string ReadIniString(const std::string& section, const std::string& key,
                           const std::string& defaultValue, const std::string& file);
 
-// Stores the value; creates the file and the section when needed. Whether
+// Stores the value; creates the file and the section when needed. An entry
+// that a profile file cannot hold as one line of its own (a line break or
+// NUL anywhere, an empty section or key, '=' in the key, a key starting with
+// ';' or '[') is not written, so it can never change other entries. Whether
 // the write worked is not reported.
 void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file);

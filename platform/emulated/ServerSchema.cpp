@@ -126,6 +126,10 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                mailbox_guid TEXT,
                account_control INTEGER,
                adspath TEXT))",
+        // delivery: the registration items of a folder in name order, found
+        // at every save without walking the folder's messages.
+        R"(CREATE INDEX IF NOT EXISTS store_items_by_folder_class
+               ON store_items(folder_id, content_class, name))",
     };
     return statements;
 }

@@ -1,12 +1,13 @@
 #include "tests/setup/qt/GuiTestSupport.h"
 
+#include "setup/qt/QtOwnership.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 
 namespace guitest {
 
@@ -49,19 +50,21 @@ void Record(QMessageBox* box, SeenMessageBox& seen) {
 
 }  // namespace
 
+// Polls for the box with a timer that the application owns, so a box that
+// never opens leaves nothing behind when the test program ends.
 std::shared_ptr<SeenMessageBox> AnswerNextMessageBox(QMessageBox::StandardButton answer) {
     auto seen = std::make_shared<SeenMessageBox>();
-    auto attempts = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [seen, attempts, poll, answer] {
+    auto* timer = setup::qt::MakeOwned<QTimer>(QApplication::instance());
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [seen, timer, answer, attempts = 0]() mutable {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            if (++*attempts < 500) {
-                QTimer::singleShot(10, *poll);
-            } else {
-                *poll = nullptr;  // gives up; the test sees shown == false
-            }
+        if (box == nullptr && ++attempts < 500) {
             return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (box == nullptr) {
+            return;  // gives up; the test sees shown == false
         }
         Record(box, *seen);
         if (answer == QMessageBox::NoButton) {
@@ -69,9 +72,8 @@ std::shared_ptr<SeenMessageBox> AnswerNextMessageBox(QMessageBox::StandardButton
         } else {
             box->button(answer)->click();
         }
-        *poll = nullptr;
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    timer->start();
     return seen;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <unordered_map>
 
 namespace platform::emulated {
 
@@ -44,7 +46,52 @@ bool SchemaIsComplete(sqlite3* db) {
     return true;
 }
 
+// Statements whose texts the store runs again and again are kept this many
+// texts deep; beyond that they are finalized as before.
+constexpr size_t kMaxCachedTexts = 256;
+
 }  // namespace
+
+// The prepared statements of one database not in use now, by text. Shared
+// with the statements taken from it, so one that outlives its database is
+// finalized instead of given back.
+class StatementCache {
+  public:
+    sqlite3_stmt* Take(const std::string& sql) {
+        std::lock_guard lock(mutex_);
+        auto found = free_.find(sql);
+        if (found == free_.end() || found->second.empty())
+            return nullptr;
+        sqlite3_stmt* statement = found->second.back();
+        found->second.pop_back();
+        return statement;
+    }
+    void Give(const std::string& sql, sqlite3_stmt* statement) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        std::lock_guard lock(mutex_);
+        if (closed_ || (free_.size() >= kMaxCachedTexts && !free_.contains(sql))) {
+            sqlite3_finalize(statement);
+            return;
+        }
+        free_[sql].push_back(statement);
+    }
+    // Finalizes every kept statement; later ones are finalized when given.
+    void Close() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        for (auto& [sql, statements] : free_) {
+            for (sqlite3_stmt* statement : statements)
+                sqlite3_finalize(statement);
+        }
+        free_.clear();
+    }
+
+  private:
+    std::mutex mutex_;
+    bool closed_ = false;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> free_;
+};
 
 std::string DefaultServerFolder() {
     std::filesystem::path base;
@@ -71,8 +118,15 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     }
 }
 
+Statement::Statement(sqlite3* db, sqlite3_stmt* statement, std::shared_ptr<StatementCache> cache,
+                     std::string sql)
+    : db_(db), statement_(statement), cache_(std::move(cache)), sql_(std::move(sql)) {}
+
 Statement::~Statement() {
-    sqlite3_finalize(statement_);
+    if (cache_)
+        cache_->Give(sql_, statement_);
+    else
+        sqlite3_finalize(statement_);
 }
 
 Statement& Statement::Bind(int index, std::string_view value) {
@@ -165,12 +219,27 @@ std::shared_ptr<ServerDb> ServerDb::OpenDefault() {
     return Open(ServerFolder());
 }
 
-ServerDb::ServerDb(std::string folder, sqlite3* db) : folder_(std::move(folder)), db_(db) {
+ServerDb::ServerDb(std::string folder, sqlite3* db)
+    : folder_(std::move(folder)), db_(db), cache_(std::make_shared<StatementCache>()) {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
 
 ServerDb::~ServerDb() {
+    cache_->Close();
     sqlite3_close_v2(db_);
+}
+
+Statement ServerDb::Prepare(std::string_view sql) {
+    std::string text(sql);
+    if (sqlite3_stmt* cached = cache_->Take(text))
+        return Statement(db_, cached, cache_, std::move(text));
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v3(db_, text.data(), static_cast<int>(text.size()),
+                           SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        ThrowDbError(db_, "cannot prepare statement");
+    }
+    return Statement(db_, statement, cache_, std::move(text));
 }
 
 void ServerDb::Execute(std::string_view sql) {

@@ -20,7 +20,10 @@ std::string ServerFolder();
 // morvane/server).
 std::string DefaultServerFolder();
 
-// A prepared statement with positional parameters (1-based).
+class StatementCache;
+
+// A prepared statement with positional parameters (1-based). One made by
+// ServerDb::Prepare goes back to its database's cache, reset, when it ends.
 class Statement {
   public:
     Statement(sqlite3* db, std::string_view sql);
@@ -45,8 +48,14 @@ class Statement {
     std::optional<std::string> OptionalText(int column) const;
 
   private:
+    friend class ServerDb;
+    Statement(sqlite3* db, sqlite3_stmt* statement, std::shared_ptr<StatementCache> cache,
+              std::string sql);
+
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
+    std::shared_ptr<StatementCache> cache_;
+    std::string sql_;
 };
 
 // One emulated server's database, server.db in the server folder. Opened in
@@ -68,7 +77,9 @@ class ServerDb {
     const std::string& folder() const { return folder_; }
     sqlite3* handle() const { return db_; }
 
-    Statement Prepare(std::string_view sql) { return Statement(db_, sql); }
+    // A statement of the text given; prepared once per text and kept, since
+    // the store runs the same few statements at every save.
+    Statement Prepare(std::string_view sql);
     void Execute(std::string_view sql);
     int64_t LastInsertId() const;
     int Changes() const;
@@ -81,6 +92,7 @@ class ServerDb {
 
     std::string folder_;
     sqlite3* db_;
+    std::shared_ptr<StatementCache> cache_;
 };
 
 // An immediate write transaction on the server database; rolled back unless

@@ -142,6 +142,63 @@ TEST(ServerDb, TableMissingFromACurrentServerIsMadeAtTheNextOpen) {
     EXPECT_EQ(count.Int(0), 1);
 }
 
+int OpenStatements(const ServerDb& db) {
+    int count = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db.handle(), nullptr); s;
+         s = sqlite3_next_stmt(db.handle(), s))
+        ++count;
+    return count;
+}
+
+TEST(ServerDbStatements, OneTextIsPreparedOnceAndStartsAfreshAtEveryUse) {
+    TempFolder folder;
+    auto db = ServerDb::Open(folder.path(), true);
+    db->Execute("CREATE TABLE scratch(x INTEGER)");
+    db->Execute("INSERT INTO scratch VALUES(1), (2), (3)");
+    const int before = OpenStatements(*db);
+    for (int use = 0; use < 3; ++use) {
+        auto query = db->Prepare("SELECT x, ?1 FROM scratch ORDER BY x");
+        ASSERT_TRUE(query.Step());
+        EXPECT_EQ(query.Int(0), 1) << "a statement left in the middle starts at the first row";
+        EXPECT_TRUE(query.IsNull(1)) << "no binding of an earlier use is left";
+        query.Bind(1, int64_t{7});
+    }
+    EXPECT_EQ(OpenStatements(*db), before + 1);
+}
+
+TEST(ServerDbStatements, TwoUsesOfOneTextAtOnceDoNotShareAStatement) {
+    TempFolder folder;
+    auto db = ServerDb::Open(folder.path(), true);
+    db->Execute("CREATE TABLE scratch(x INTEGER)");
+    db->Execute("INSERT INTO scratch VALUES(1), (2)");
+    auto outer = db->Prepare("SELECT x FROM scratch ORDER BY x");
+    ASSERT_TRUE(outer.Step());
+    {
+        auto inner = db->Prepare("SELECT x FROM scratch ORDER BY x");
+        ASSERT_TRUE(inner.Step());
+        ASSERT_TRUE(inner.Step());
+        EXPECT_EQ(inner.Int(0), 2);
+    }
+    EXPECT_EQ(outer.Int(0), 1);
+    ASSERT_TRUE(outer.Step());
+    EXPECT_EQ(outer.Int(0), 2);
+}
+
+// A statement that outlives its server is finalized, not handed back.
+TEST(ServerDbStatements, StatementOutlivingItsServerEndsCleanly) {
+    TempFolder folder;
+    struct Held {
+        std::shared_ptr<ServerDb> db;
+        platform::emulated::Statement query;
+    };
+    auto db = ServerDb::Open(folder.path(), true);
+    Held held{db, db->Prepare("SELECT count(*) FROM sqlite_master")};
+    ASSERT_TRUE(held.query.Step());
+    EXPECT_GT(held.query.Int(0), 0);
+    db.reset();
+    held.db.reset();
+}
+
 TEST(ServerFolder, EnvironmentVariableWinsOverTheDefault) {
     ::setenv("MORVANE_SERVER", "/tmp/some-server", 1);
     EXPECT_EQ(platform::emulated::ServerFolder(), "/tmp/some-server");

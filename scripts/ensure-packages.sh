@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libsqlite3-dev libcli11-dev nlohmann-json3-dev
     qt6-base-dev fonts-dejavu-core
+    # The fuzz targets: clang and the runtime that holds libFuzzer.
+    clang libclang-rt-14-dev
     # The Windows deliverables: mingw-w64 (posix threads, linked statically),
     # widl and wine's IDL files, and wine64 with a virtual display for tests.
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools

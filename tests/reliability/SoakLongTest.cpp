@@ -9,6 +9,7 @@ TEST(ConcurrencySoak, LongRunStampsEveryMessageByTheRules) {
     SoakLimits limits;
     limits.deliveryThreads = 6;
     limits.messagesPerThread = 25000;
+    limits.minimumSettingsChanges = 2000;
     limits.timeLimit = std::chrono::seconds(150);
     limits.seed = SoakSeed(7122026);
     ExpectSoakPasses(limits);

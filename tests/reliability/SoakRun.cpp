@@ -56,7 +56,12 @@ void Deliver(SinkServer& server, const SettingsFlipper& flipper,
         // A connection of this thread's own, as each store thread has.
         platform::emulated::StoreModel store(
             platform::emulated::OpenSharedServer(server.serverFolder()), server.activation);
-        for (int i = 0; i < limits.messagesPerThread && Clock::now() < deadline; ++i) {
+        auto goOn = [&](int i) {
+            return (i < limits.messagesPerThread ||
+                    flipper.changes() < limits.minimumSettingsChanges) &&
+                   Clock::now() < deadline;
+        };
+        for (int i = 0; goOn(i); ++i) {
             const SoakMailbox& mailbox = mailboxes[pickMailbox(random)];
             DeliveryRecord delivery;
             delivery.address = mailbox.address;

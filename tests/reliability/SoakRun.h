@@ -17,6 +17,9 @@ namespace reliability {
 struct SoakLimits {
     int deliveryThreads = 4;
     int messagesPerThread = 60;
+    // Deliveries go on past their count until the settings file has changed
+    // this often, so that both forms are met however fast the store is.
+    int minimumSettingsChanges = 20;
     // The run stops at whichever comes first: the counts or the time.
     std::chrono::milliseconds timeLimit{5000};
     uint64_t seed = 0;

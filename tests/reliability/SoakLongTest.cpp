@@ -8,7 +8,7 @@ namespace {
 TEST(ConcurrencySoak, LongRunStampsEveryMessageByTheRules) {
     SoakLimits limits;
     limits.deliveryThreads = 6;
-    limits.messagesPerThread = 25000;
+    limits.messagesPerThread = 60000;
     limits.minimumSettingsChanges = 2000;
     limits.timeLimit = std::chrono::seconds(150);
     limits.seed = SoakSeed(7122026);

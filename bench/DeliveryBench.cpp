@@ -11,7 +11,7 @@
 #include "bench/support/BenchServer.h"
 #include "bench/support/QuickRun.h"
 #include "bench/support/ThreadCpuClock.h"
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "bench/support/BenchFolder.h"
-#include "platform/emulated/Activation.h"
-#include "platform/emulated/ServerDb.h"
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/activation/Activation.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/store/StoreModel.h"
 
 namespace benchsupport {
 

@@ -6,9 +6,9 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
-#include "platform/emulated/ActivationExports.h"
-#include "platform/emulated/ActivationLibrary.h"
-#include "platform/emulated/Registry.h"
+#include "platform/emulated/activation/ActivationExports.h"
+#include "platform/emulated/activation/ActivationLibrary.h"
+#include "platform/emulated/activation/Registry.h"
 #include "sink/posix/MorvaneIds.h"
 #include "sink/posix/MorvaneObject.h"
 #include "sink/posix/Registration.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/Activation.h"
-#include "platform/emulated/ActivationLibrary.h"
-#include "platform/emulated/StoreAdo.h"
+#include "platform/emulated/activation/ActivationLibrary.h"
+#include "platform/emulated/store/StoreAdo.h"
 #include "sink/MorvaneCls.h"
 
 // One instance of MorvaneCls as the activation layer sees it: the store's

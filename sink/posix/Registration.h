@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/emulated/Registry.h"
+#include "platform/emulated/activation/Registry.h"
 
 // What the library's self-registration writes into the registry of the
 // emulated server: the class MorvaneCls (library file, ProgID, threading

@@ -22,7 +22,7 @@
 #include "platform/ComError.h"
 #include "platform/Text.h"
 #include "platform/Variant.h"
-#include "platform/emulated/DirectoryQuery.h"
+#include "platform/emulated/directory/DirectoryQuery.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

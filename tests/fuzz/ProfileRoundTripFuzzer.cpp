@@ -26,7 +26,7 @@
 
 #include "common/basIniFile.h"
 #include "platform/Text.h"
-#include "platform/emulated/FileProfile.h"
+#include "platform/emulated/machine/FileProfile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ComError.h"
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 #include "tests/reliability/FaultSweep.h"
 
 namespace reliability {

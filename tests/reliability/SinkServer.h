@@ -6,9 +6,9 @@
 
 #include "platform/Activation.h"
 #include "platform/Clock.h"
-#include "platform/emulated/ServerDb.h"
-#include "platform/emulated/StoreAdo.h"
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/store/StoreAdo.h"
+#include "platform/emulated/store/StoreModel.h"
 #include "tests/reliability/TracingStore.h"
 #include "tests/support/TempFolder.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 
 namespace reliability {
 

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/store/StoreModel.h"
 #include "tests/reliability/SettingsFlipper.h"
 #include "tests/reliability/SoakRun.h"
 

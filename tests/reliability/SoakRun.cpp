@@ -4,8 +4,8 @@
 #include <map>
 #include <thread>
 
-#include "platform/emulated/StoreSession.h"
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreSession.h"
+#include "platform/emulated/store/StoreValues.h"
 #include "tests/reliability/SoakMessages.h"
 
 namespace reliability {

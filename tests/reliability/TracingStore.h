@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/StoreAdo.h"
-#include "platform/emulated/Faults.h"
-#include "platform/emulated/StoreAdo.h"
+#include "platform/emulated/db/Faults.h"
+#include "platform/emulated/store/StoreAdo.h"
 
 // ADO objects and an event record that pass every call on to the emulated
 // store and note each call the store can be told to fail, under the name

@@ -1,7 +1,7 @@
 #include "tests/setup/DiscoveryWorld.h"
 
 #include "platform/ComError.h"
-#include "platform/emulated/MachineFacts.h"
+#include "platform/emulated/machine/MachineFacts.h"
 
 namespace discoverytest {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/DirectoryAdoConnection.h"
-#include "platform/emulated/DirectoryPeople.h"
-#include "platform/emulated/ServerDb.h"
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/directory/DirectoryPeople.h"
+#include "platform/emulated/store/StoreModel.h"
 #include "setup/InstallForm.h"
 #include "tests/setup/FakePorts.h"
 #include "tests/support/TempFolder.h"

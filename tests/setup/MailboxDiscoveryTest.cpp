@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/emulated/Faults.h"
+#include "platform/emulated/db/Faults.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 using discoverytest::DiscoveryWorld;

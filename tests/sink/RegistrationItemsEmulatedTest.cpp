@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/Clock.h"
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 #include "sink/LibraryFolder.h"
 #include "sink/MorvaneCls.h"
 #include "sink/MorvaneModule.h"
-#include "tests/platform/emulated/StoreTestSupport.h"
+#include "tests/platform/emulated/store/StoreTestSupport.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "platform/emulated/CatalogObjects.h"
+#include "platform/emulated/catalog/CatalogObjects.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 

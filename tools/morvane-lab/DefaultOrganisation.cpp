@@ -1,6 +1,6 @@
 #include "tools/morvane-lab/DefaultOrganisation.h"
 
-#include "platform/emulated/DirectoryPeople.h"
+#include "platform/emulated/directory/DirectoryPeople.h"
 
 namespace lab {
 

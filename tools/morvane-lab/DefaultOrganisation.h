@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/store/StoreModel.h"
 
 // The organisation "morvane-lab init" creates: one mail server with two
 // storage groups, three mailbox stores with their system mailboxes and a

@@ -2,8 +2,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/emulated/DirectoryPeople.h"
-#include "platform/emulated/StoreData.h"
+#include "platform/emulated/directory/DirectoryPeople.h"
+#include "platform/emulated/store/StoreData.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "platform/ComError.h"
-#include "platform/emulated/Faults.h"
+#include "platform/emulated/db/Faults.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 #include "tools/morvane-lab/Parsing.h"

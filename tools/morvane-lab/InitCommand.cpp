@@ -2,8 +2,8 @@
 #include <memory>
 
 #include "platform/Activation.h"
-#include "platform/emulated/MachineFacts.h"
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/machine/MachineFacts.h"
+#include "platform/emulated/store/StoreModel.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/DefaultOrganisation.h"
 #include "tools/morvane-lab/Parsing.h"

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/emulated/ServerDb.h"
-#include "platform/emulated/StoreModel.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/store/StoreModel.h"
 
 // What every command of morvane-lab shares: the server it works on (the
 // folder of $MORVANE_SERVER, else the embedded default folder), opened at

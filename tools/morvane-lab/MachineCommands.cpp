@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/emulated/MachineFacts.h"
+#include "platform/emulated/machine/MachineFacts.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Text.h"
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 

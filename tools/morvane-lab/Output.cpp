@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 
 namespace lab {
 

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/Variant.h"
-#include "platform/emulated/StoreData.h"
+#include "platform/emulated/store/StoreData.h"
 
 // How morvane-lab shows things: plain tables for people, JSON for scripts.
 namespace lab {

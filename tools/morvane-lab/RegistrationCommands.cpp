@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "platform/emulated/StoreValues.h"
+#include "platform/emulated/store/StoreValues.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
 

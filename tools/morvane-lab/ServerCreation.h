@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/emulated/ServerDb.h"
+#include "platform/emulated/db/ServerDb.h"
 
 // Creating a server folder whole or not at all: the new server is built in
 // a fresh folder beside the target and renamed into place only when it is

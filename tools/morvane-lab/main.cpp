@@ -9,7 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "platform/ComError.h"
-#include "platform/emulated/ServerDb.h"
+#include "platform/emulated/db/ServerDb.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Lab.h"
 

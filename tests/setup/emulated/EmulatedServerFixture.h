@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/emulated/ServerDb.h"
+#include "platform/emulated/db/ServerDb.h"
 #include "tests/support/TempFolder.h"
 
 // A fresh emulated server in a temporary folder, named by MORVANE_SERVER

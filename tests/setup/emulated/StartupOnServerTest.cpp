@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "platform/emulated/Activation.h"
-#include "platform/emulated/CatalogObjects.h"
-#include "platform/emulated/DirectoryAdoConnection.h"
-#include "platform/emulated/MachineFacts.h"
-#include "platform/emulated/SystemInfoObjects.h"
+#include "platform/emulated/activation/Activation.h"
+#include "platform/emulated/catalog/CatalogObjects.h"
+#include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/machine/MachineFacts.h"
+#include "platform/emulated/machine/SystemInfoObjects.h"
 #include "setup/InstallForm.h"
 #include "setup/basGlobals.h"
 #include "tests/setup/FakePorts.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/emulated/Activation.h"
-#include "platform/emulated/StoreModel.h"
-#include "tests/platform/emulated/ActivationTestSupport.h"
+#include "platform/emulated/activation/Activation.h"
+#include "platform/emulated/store/StoreModel.h"
+#include "tests/platform/emulated/activation/ActivationTestSupport.h"
 
 using platform::ComObject;
 using platform::DispArg;

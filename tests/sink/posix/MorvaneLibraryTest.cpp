@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "platform/emulated/Activation.h"
-#include "platform/emulated/ActivationLibrary.h"
-#include "tests/platform/emulated/ActivationTestSupport.h"
+#include "platform/emulated/activation/Activation.h"
+#include "platform/emulated/activation/ActivationLibrary.h"
+#include "tests/platform/emulated/activation/ActivationTestSupport.h"
 #include "tests/sink/posix/ExportedSymbols.h"
 
 using activation_test::CatchComError;

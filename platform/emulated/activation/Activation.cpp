@@ -1,0 +1,191 @@
+#include "platform/emulated/activation/Activation.h"
+
+#include <filesystem>
+
+#include "platform/ComError.h"
+#include "platform/emulated/activation/ActivationApartment.h"
+#include "platform/emulated/activation/ActivationLibrary.h"
+
+namespace platform::emulated {
+
+namespace {
+
+// The system's message text of an HRESULT a library returned.
+std::string HResultText(int32_t number) {
+    switch (number) {
+        case activation_error::CLASS_E_CLASSNOTAVAILABLE:
+            return "ClassFactory cannot supply requested class";
+        case activation_error::CO_E_ERRORINDLL:
+            return "Error in the DLL";
+        case activation_error::E_OUTOFMEMORY:
+            return "Not enough storage is available to complete this operation.";
+        case hresult::E_NOINTERFACE:
+            return "No such interface supported";
+        case hresult::E_FAIL:
+            return "Unspecified error";
+        case hresult::E_ACCESSDENIED:
+            return "Access is denied.";
+        default:
+            return "Automation error";
+    }
+}
+
+// A failing HRESULT; a success code without an object counts as
+// E_NOINTERFACE.
+[[noreturn]] void ThrowHResult(int32_t number) {
+    if (number >= 0)
+        number = hresult::E_NOINTERFACE;
+    throw ComError(number, HResultText(number));
+}
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : program.parent_path().string();
+}
+
+struct BoundExport {
+    std::shared_ptr<LoadedLibrary> library;
+    DllFunction function = nullptr;
+};
+
+void BindNow(BoundExport& bound, const std::string& libraryFile, const std::string& exportName) {
+    std::string path = FindLibraryFile(libraryFile);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw ComError(activation_error::kFileNotFound, "File not found: " + libraryFile);
+    std::shared_ptr<LoadedLibrary> library;
+    try {
+        library = LoadedLibrary::Load(path);
+    } catch (const ComError&) {
+        throw ComError(activation_error::kErrorInLoadingDll, "Error in loading DLL");
+    }
+    auto function = reinterpret_cast<DllFunction>(library->FindExport(exportName));
+    if (!function) {
+        throw ComError(activation_error::kEntryPointNotFound,
+                       "Can't find DLL entry point " + exportName + " in " + libraryFile);
+    }
+    bound.library = std::move(library);
+    bound.function = function;
+}
+
+}  // namespace
+
+EmulatedActivation::EmulatedActivation(std::function<std::string()> serverFolder)
+    : serverFolder_(std::move(serverFolder)) {}
+
+Registry& EmulatedActivation::CurrentRegistry() {
+    std::string folder = serverFolder_();
+    if (!registry_ || registry_->db()->folder() != folder) {
+        registry_.reset();
+        registry_.emplace(ServerDb::Open(folder));
+    }
+    return *registry_;
+}
+
+std::optional<ProgIdClass> EmulatedActivation::ResolveProgId(const std::string& progId) {
+    std::lock_guard lock(mutex_);
+    try {
+        return CurrentRegistry().ResolveProgId(progId);
+    } catch (const ServerError& error) {
+        throw ComError(activation_error::REGDB_E_READREGDB,
+                       std::string("Could not read key from registry: ") + error.what());
+    }
+}
+
+std::optional<ClassEntry> EmulatedActivation::FindClass(const std::string& clsid) {
+    std::lock_guard lock(mutex_);
+    try {
+        return CurrentRegistry().FindClass(clsid);
+    } catch (const ServerError& error) {
+        throw ComError(activation_error::REGDB_E_READREGDB,
+                       std::string("Could not read key from registry: ") + error.what());
+    }
+}
+
+std::shared_ptr<ComObject> EmulatedActivation::CreateObject(const std::string& progId) {
+    std::optional<ProgIdClass> found = ResolveProgId(progId);
+    if (!found)
+        throw ComError(hresult::CO_E_CLASSSTRING, "Invalid class string");
+    if (!found->classEntry)
+        throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
+    return CreateFromLibrary(*found->classEntry);
+}
+
+std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::string& clsid) {
+    std::optional<ClassEntry> entry = FindClass(clsid);
+    if (!entry)
+        throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
+    return CreateFromLibrary(*entry);
+}
+
+std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
+    std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
+    auto getClassObject =
+        reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));
+    if (!getClassObject) {
+        throw ComError(
+            activation_error::CO_E_ERRORINDLL,
+            "Error in the DLL: " + FileNameOf(library->path()) + " has no DllGetClassObject");
+    }
+    void* object = nullptr;
+    int32_t result = getClassObject(entry.clsid.c_str(), kClassFactoryIid, &object);
+    if (result < 0 || !object)
+        ThrowHResult(result);
+    std::shared_ptr<ComObject> instance;
+    result = static_cast<ClassFactory*>(object)->CreateInstance(instance);
+    if (result < 0 || !instance)
+        ThrowHResult(result);
+    return std::make_shared<ApartmentObject>(std::move(library), std::move(instance));
+}
+
+std::shared_ptr<LoadedLibrary> EmulatedActivation::LoadClassLibrary(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    auto found = libraries_.find(path);
+    if (found != libraries_.end())
+        return found->second;
+    std::shared_ptr<LoadedLibrary> library = LoadedLibrary::Load(path);
+    libraries_.emplace(path, library);
+    return library;
+}
+
+void EmulatedActivation::FreeUnusedLibraries() {
+    std::lock_guard lock(mutex_);
+    libraries_.clear();
+}
+
+std::function<int32_t()> EmulatedActivation::BindExport(const std::string& libraryFile,
+                                                        const std::string& exportName) {
+    auto bound = std::make_shared<BoundExport>();
+    return [bound, libraryFile, exportName]() -> int32_t {
+        if (!bound->function)
+            BindNow(*bound, libraryFile, exportName);
+        return bound->function();
+    };
+}
+
+std::string FindLibraryFile(const std::string& libraryFile) {
+    if (libraryFile.find('/') != std::string::npos)
+        return libraryFile;
+    std::error_code ec;
+    for (const std::string& folder :
+         {ProgramFolder(), std::filesystem::current_path(ec).string()}) {
+        if (folder.empty())
+            continue;
+        std::filesystem::path candidate = std::filesystem::path(folder) / libraryFile;
+        if (std::filesystem::is_regular_file(candidate, ec))
+            return candidate.string();
+    }
+    return libraryFile;
+}
+
+}  // namespace platform::emulated
+
+namespace platform {
+
+Activation& SystemActivation() {
+    static emulated::EmulatedActivation activation;
+    return activation;
+}
+
+}  // namespace platform

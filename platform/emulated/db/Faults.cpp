@@ -1,0 +1,115 @@
+#include "platform/emulated/db/Faults.h"
+
+#include <fnmatch.h>
+
+#include "platform/ComError.h"
+
+namespace platform::emulated {
+
+namespace {
+
+PlantedFault ReadFault(const Statement& row) {
+    PlantedFault fault;
+    fault.id = row.Int(0);
+    fault.operation = row.Text(1);
+    fault.urlPattern = row.OptionalText(2);
+    fault.number = static_cast<int32_t>(row.Int(3));
+    fault.description = row.Text(4);
+    if (!row.IsNull(5))
+        fault.remaining = row.Int(5);
+    return fault;
+}
+
+constexpr std::string_view kSelectFaults =
+    "SELECT id, operation, url_pattern, hresult, description, remaining FROM faults ";
+
+}  // namespace
+
+bool FaultPatternMatches(const std::string& pattern, std::string_view url) {
+    std::string subject(url);
+    return fnmatch(pattern.c_str(), subject.c_str(), FNM_CASEFOLD) == 0;
+}
+
+int64_t Faults::Plant(const PlantedFault& fault) {
+    auto insert = db_.Prepare(
+        "INSERT INTO faults(operation, url_pattern, hresult, description, remaining) "
+        "VALUES(?1, ?2, ?3, ?4, ?5)");
+    insert.Bind(1, std::string_view(fault.operation)).Bind(2, fault.urlPattern);
+    insert.Bind(3, int64_t{fault.number}).Bind(4, std::string_view(fault.description));
+    if (fault.remaining)
+        insert.Bind(5, *fault.remaining);
+    insert.Run();
+    return db_.LastInsertId();
+}
+
+std::vector<PlantedFault> Faults::List() {
+    auto query = db_.Prepare(std::string(kSelectFaults) + "ORDER BY id");
+    std::vector<PlantedFault> faults;
+    while (query.Step())
+        faults.push_back(ReadFault(query));
+    return faults;
+}
+
+void Faults::Remove(int64_t id) {
+    db_.Prepare("DELETE FROM faults WHERE id = ?1").Bind(1, id).Run();
+}
+
+void Faults::Clear() {
+    db_.Prepare("DELETE FROM faults").Run();
+}
+
+std::optional<PlantedFault> Faults::Take(std::string_view operation, std::string_view url) {
+    std::vector<PlantedFault> candidates;
+    {
+        auto query = db_.Prepare(std::string(kSelectFaults) +
+                                 "WHERE operation = ?1 AND (remaining IS NULL OR remaining > 0) "
+                                 "ORDER BY id");
+        query.Bind(1, operation);
+        while (query.Step())
+            candidates.push_back(ReadFault(query));
+    }
+    for (PlantedFault& fault : candidates) {
+        if (fault.urlPattern && !FaultPatternMatches(*fault.urlPattern, url))
+            continue;
+        // Another process may have taken the last use in the meantime.
+        if (fault.remaining && !TakeOneUse(fault.id))
+            continue;
+        return fault;
+    }
+    return std::nullopt;
+}
+
+void Faults::TakeUse(int64_t id) {
+    TakeOneUse(id);
+}
+
+bool Faults::TakeOneUse(int64_t id) {
+    db_.Prepare("UPDATE faults SET remaining = remaining - 1 WHERE id = ?1 AND remaining > 0")
+        .Bind(1, id)
+        .Run();
+    return db_.Changes() > 0;
+}
+
+void Faults::Check(std::string_view operation, std::string_view url) {
+    if (auto fault = Take(operation, url))
+        throw ComError(fault->number, fault->description);
+}
+
+void FaultGate::Check(std::string_view operation, std::string_view url) {
+    auto fault = faults_.Take(operation, url);
+    if (!fault)
+        return;
+    if (fault->remaining && sqlite3_get_autocommit(db_.handle()) == 0)
+        takenInTransaction_.push_back(fault->id);
+    throw ComError(fault->number, fault->description);
+}
+
+void FaultGate::TransactionEnded(bool committed) {
+    if (!committed) {
+        for (int64_t id : takenInTransaction_)
+            faults_.TakeUse(id);
+    }
+    takenInTransaction_.clear();
+}
+
+}  // namespace platform::emulated

@@ -1,0 +1,195 @@
+#include "platform/emulated/directory/DirectoryCommand.h"
+
+#include <algorithm>
+
+#include "platform/ComError.h"
+#include "platform/Text.h"
+#include "platform/emulated/db/Faults.h"
+#include "platform/emulated/directory/DirectoryQuery.h"
+
+namespace platform::emulated {
+
+namespace {
+
+const char* const kProperties[] = {"Page Size", "SearchScope",     "Size Limit",
+                                   "Timeout",   "Chase Referrals", "Cache Results",
+                                   "Sort On",   "Time Limit",      "Asynchronous"};
+
+[[noreturn]] void ThrowClosed() {
+    throw ComError(ado_error::kObjectClosed, "Operation is not allowed when the object is closed.");
+}
+
+[[noreturn]] void ThrowUnusableConnection() {
+    throw ComError(ado_error::kConnectionUnusable,
+                   "The connection cannot be used to perform this operation. It is either closed "
+                   "or invalid in this context.");
+}
+
+bool AnyDirectoryFault(ServerDb& db) {
+    auto query = db.Prepare(
+        "SELECT count(*) FROM faults WHERE operation LIKE 'directory.%' "
+        "AND (remaining IS NULL OR remaining > 0)");
+    query.Step();
+    return query.Int(0) > 0;
+}
+
+}  // namespace
+
+bool IsDirectoryCommandProperty(const std::string& name) {
+    return std::any_of(std::begin(kProperties), std::end(kProperties),
+                       [&](const char* known) { return text::EqualsNoCase(name, known); });
+}
+
+// --- recordset ---
+
+DirectoryRecordset::DirectoryRecordset(std::shared_ptr<ServerDb> db, std::vector<Person> rows,
+                                       std::vector<std::string> columns, bool checkFaults)
+    : db_(std::move(db)),
+      rows_(std::move(rows)),
+      columns_(std::move(columns)),
+      checkFaults_(checkFaults) {}
+
+void DirectoryRecordset::RequireOpen() const {
+    if (!open_)
+        ThrowClosed();
+}
+
+void DirectoryRecordset::RequireCurrent() const {
+    RequireOpen();
+    if (position_ >= rows_.size()) {
+        throw ComError(ado_error::kNoCurrentRecord,
+                       "Either BOF or EOF is True, or the current record has been deleted. "
+                       "Requested operation requires a current record.");
+    }
+}
+
+bool DirectoryRecordset::HasColumn(const std::string& name) const {
+    return columns_.empty() ||
+           std::any_of(columns_.begin(), columns_.end(),
+                       [&](const std::string& column) { return text::EqualsNoCase(column, name); });
+}
+
+std::string DirectoryRecordset::CurrentPath() const {
+    if (position_ >= rows_.size())
+        return "";
+    const Variant* path = rows_[position_].Find("adspath");
+    return path == nullptr ? "" : path->AppendToEmptyString();
+}
+
+void DirectoryRecordset::CheckFault(const char* operation, const std::string& url) {
+    if (!checkFaults_)
+        return;
+    try {
+        Faults(*db_).Check(operation, url);
+    } catch (const ServerError& error) {
+        throw ComError(hresult::E_FAIL, error.what());
+    }
+}
+
+bool DirectoryRecordset::IsEOF() {
+    RequireOpen();
+    CheckFault("directory.eof", CurrentPath());
+    return position_ >= rows_.size();
+}
+
+int32_t DirectoryRecordset::RecordCount() {
+    RequireOpen();
+    CheckFault("directory.recordcount", CurrentPath());
+    return static_cast<int32_t>(rows_.size());
+}
+
+Variant DirectoryRecordset::FieldValue(const std::string& name) {
+    RequireOpen();
+    if (!HasColumn(name)) {
+        throw ComError(directory::adErrItemNotFound,
+                       "Item cannot be found in the collection corresponding to the requested "
+                       "name or ordinal.");
+    }
+    RequireCurrent();
+    CheckFault("directory.field", CurrentPath() + "#" + name);
+    const Variant* value = rows_[position_].Find(name);
+    return value == nullptr ? Variant::Null() : *value;
+}
+
+void DirectoryRecordset::MoveNext() {
+    RequireCurrent();
+    CheckFault("directory.movenext", CurrentPath());
+    ++position_;
+}
+
+void DirectoryRecordset::Close() {
+    RequireOpen();
+    open_ = false;
+    rows_.clear();
+}
+
+// --- command ---
+
+void DirectoryCommand::SetActiveConnection(
+    const std::shared_ptr<directory::Connection>& connection) {
+    auto directoryConnection = std::dynamic_pointer_cast<DirectoryConnection>(connection);
+    if (directoryConnection == nullptr) {
+        throw ComError(ado_error::kWrongArguments,
+                       "Arguments are of the wrong type, are out of acceptable range, or are in "
+                       "conflict with one another.");
+    }
+    if (directoryConnection->State() != directory::adStateOpen)
+        ThrowUnusableConnection();
+    connection_ = std::move(directoryConnection);
+}
+
+void DirectoryCommand::SetProperty(const std::string& name, const Variant& value) {
+    if (!IsDirectoryCommandProperty(name)) {
+        throw ComError(directory::adErrItemNotFound,
+                       "Item cannot be found in the collection corresponding to the requested "
+                       "name or ordinal.");
+    }
+    if (connection_ != nullptr && connection_->Server() != nullptr) {
+        try {
+            Faults(*connection_->Server()).Check("directory.property", name);
+        } catch (const ServerError& error) {
+            throw ComError(hresult::E_FAIL, error.what());
+        }
+    }
+    if (text::EqualsNoCase(name, "Size Limit"))
+        sizeLimit_ = value.ToInt32();
+}
+
+std::shared_ptr<DirectoryConnection> DirectoryCommand::RequireOpenConnection() const {
+    if (connection_ == nullptr || connection_->Server() == nullptr)
+        ThrowUnusableConnection();
+    return connection_;
+}
+
+std::shared_ptr<directory::Recordset> DirectoryCommand::Execute(int32_t) {
+    std::shared_ptr<ServerDb> db = RequireOpenConnection()->Server();
+    try {
+        return Run(*db, db);
+    } catch (const ServerError& error) {
+        throw ComError(hresult::E_FAIL, error.what());
+    }
+}
+
+std::shared_ptr<directory::Recordset> DirectoryCommand::Run(
+    ServerDb& db, const std::shared_ptr<ServerDb>& owner) {
+    DirectoryQuery query = ParseDirectoryQuery(commandText_);
+    const bool checkFaults = AnyDirectoryFault(db);
+    if (checkFaults)
+        Faults(db).Check("directory.execute", query.from);
+    DirectoryPeople people(db);
+    const std::string host = GlobalCatalogHost(query.from);
+    if (host.empty() || !text::EqualsNoCase(host, people.Names().globalCatalogHost))
+        throw ComError(ado_error::kServerNotOperational, "The server is not operational.");
+    std::vector<Person> rows = RunDirectoryQuery(query, people.All(), sizeLimit_);
+    return std::make_shared<DirectoryRecordset>(owner, std::move(rows), query.columns, checkFaults);
+}
+
+}  // namespace platform::emulated
+
+namespace platform::emulated {
+
+std::shared_ptr<directory::Command> EmulatedDirectoryAdo::CreateCommand() {
+    return std::make_shared<DirectoryCommand>();
+}
+
+}  // namespace platform::emulated

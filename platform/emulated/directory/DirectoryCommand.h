@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DirectoryAdo.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/directory/DirectoryPeople.h"
+
+// "ADODB.Command" and the Recordset it returns, over the emulated
+// directory. A command runs one query of the provider's dialect
+// (DirectoryQuery.h) on an open directory connection; the recordset holds
+// the result, walked forward. Failures can be planted at the operations
+// "directory.property" (URL: the property's name), "directory.execute"
+// (the FROM path), "directory.recordcount" and "directory.eof" (the current
+// record's adspath, "" at the end), "directory.field" (adspath + "#" +
+// column) and "directory.movenext" (adspath).
+namespace platform::emulated {
+
+namespace ado_error {
+constexpr int32_t kWrongArguments = hresult::FromUnsigned(0x800A0BB9);
+constexpr int32_t kNoCurrentRecord = hresult::FromUnsigned(0x800A0BCD);
+constexpr int32_t kConnectionUnusable = hresult::FromUnsigned(0x800A0E7D);
+constexpr int32_t kServerNotOperational = hresult::FromUnsigned(0x8007203A);
+}  // namespace ado_error
+
+class DirectoryRecordset final : public directory::Recordset {
+  public:
+    // columns empty: every attribute is a column. checkFaults false skips
+    // the fault look-ups (none was planted when the query ran).
+    DirectoryRecordset(std::shared_ptr<ServerDb> db, std::vector<Person> rows,
+                       std::vector<std::string> columns, bool checkFaults);
+
+    bool IsEOF() override;
+    int32_t RecordCount() override;
+    Variant FieldValue(const std::string& name) override;
+    void MoveNext() override;
+    void Close() override;
+
+  private:
+    void RequireOpen() const;
+    void RequireCurrent() const;
+    bool HasColumn(const std::string& name) const;
+    std::string CurrentPath() const;
+    void CheckFault(const char* operation, const std::string& url);
+
+    std::shared_ptr<ServerDb> db_;
+    std::vector<Person> rows_;
+    std::vector<std::string> columns_;
+    bool checkFaults_;
+    size_t position_ = 0;
+    bool open_ = true;
+};
+
+class DirectoryCommand final : public directory::Command {
+  public:
+    void SetActiveConnection(const std::shared_ptr<directory::Connection>& connection) override;
+    void SetCommandText(const std::string& text) override { commandText_ = text; }
+    void SetProperty(const std::string& name, const Variant& value) override;
+    std::shared_ptr<directory::Recordset> Execute(int32_t options) override;
+
+    // The provider properties as set, for inspection.
+    int32_t SizeLimit() const { return sizeLimit_; }
+
+  private:
+    std::shared_ptr<DirectoryConnection> RequireOpenConnection() const;
+    std::shared_ptr<directory::Recordset> Run(ServerDb& db, const std::shared_ptr<ServerDb>& owner);
+
+    std::shared_ptr<DirectoryConnection> connection_;
+    std::string commandText_;
+    int32_t sizeLimit_ = 0;
+};
+
+// The provider's command properties, by name (any letter case).
+bool IsDirectoryCommandProperty(const std::string& name);
+
+}  // namespace platform::emulated

@@ -1,0 +1,312 @@
+#include "platform/emulated/store/StoreData.h"
+
+#include "platform/ComError.h"
+#include "platform/Text.h"
+
+namespace platform::emulated {
+
+namespace {
+
+constexpr std::string_view kSelectMailbox =
+    "SELECT m.id, m.address, m.cn, m.alias, m.guid, m.is_system, m.root_fields, s.id, "
+    "s.storage_group, s.name, s.server FROM store_mailboxes m "
+    "JOIN store_stores s ON s.id = m.store_id ";
+
+MailboxRow ReadMailbox(const Statement& row) {
+    MailboxRow mailbox;
+    mailbox.id = row.Int(0);
+    mailbox.address = row.Text(1);
+    mailbox.cn = row.Text(2);
+    mailbox.alias = row.Text(3);
+    mailbox.guid = row.Text(4);
+    mailbox.system = row.Int(5) != 0;
+    mailbox.rootFields = row.Int(6) != 0;
+    mailbox.storeId = row.Int(7);
+    mailbox.storageGroup = row.Text(8);
+    mailbox.storeName = row.Text(9);
+    mailbox.server = row.Text(10);
+    return mailbox;
+}
+
+constexpr std::string_view kSelectFolder =
+    "SELECT id, mailbox_id, path, is_inbox FROM store_folders ";
+
+FolderRow ReadFolder(const Statement& row) {
+    return FolderRow{row.Int(0), row.Int(1), row.Text(2), row.Int(3) != 0};
+}
+
+std::vector<MailboxRow> QueryMailboxes(ServerDb& db, std::string_view where,
+                                       std::optional<int64_t> parameter) {
+    auto query = db.Prepare(std::string(kSelectMailbox) + std::string(where));
+    if (parameter)
+        query.Bind(1, *parameter);
+    std::vector<MailboxRow> mailboxes;
+    while (query.Step())
+        mailboxes.push_back(ReadMailbox(query));
+    return mailboxes;
+}
+
+// text for a LIKE pattern with "!" as the escape character.
+std::string LikePattern(std::string_view text) {
+    std::string pattern;
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '!')
+            pattern += '!';
+        pattern += c;
+    }
+    return pattern;
+}
+
+}  // namespace
+
+void ThrowNotFound() {
+    throw ComError(hresult::DB_E_NOTFOUND, std::string(kNotFoundDescription));
+}
+
+std::vector<std::string> SplitPath(std::string_view path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            parts.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string JoinPath(const std::vector<std::string>& parts, size_t count) {
+    std::string path;
+    for (size_t i = 0; i < count && i < parts.size(); ++i) {
+        if (i > 0)
+            path += '/';
+        path += parts[i];
+    }
+    return path;
+}
+
+std::optional<ServerIdentity> StoreData::Identity() {
+    auto query = db_.Prepare("SELECT name, domain FROM store_server WHERE id = 1");
+    if (!query.Step())
+        return std::nullopt;
+    return ServerIdentity{query.Text(0), query.Text(1)};
+}
+
+ServerIdentity StoreData::RequireIdentity() {
+    auto identity = Identity();
+    if (!identity)
+        throw ServerError("the emulated server has no mail server name yet");
+    return *identity;
+}
+
+std::string StoreData::MailboxUrl(std::string_view address) {
+    ServerIdentity identity = RequireIdentity();
+    return "http://" + text::ToLower(identity.name) + "/exadmin/" + identity.domain + "/mbx/" +
+           std::string(address);
+}
+
+std::string StoreData::FolderUrl(const MailboxRow& mailbox, const FolderRow& folder) {
+    std::string url = MailboxUrl(mailbox.address);
+    return folder.path.empty() ? url : url + "/" + folder.path;
+}
+
+std::optional<Location> StoreData::Resolve(std::string_view url) {
+    auto identity = Identity();
+    if (!identity)
+        return std::nullopt;
+    std::string prefix =
+        "http://" + text::ToLower(identity->name) + "/exadmin/" + identity->domain + "/mbx/";
+    if (!text::StartsWithNoCase(url, prefix))
+        return std::nullopt;
+    std::vector<std::string> segments = SplitPath(url.substr(prefix.size()));
+    if (segments.empty())
+        return std::nullopt;
+    auto mailbox = FindMailbox(segments.front());
+    if (!mailbox)
+        return std::nullopt;
+    segments.erase(segments.begin());
+    return ResolvePath(*mailbox, segments);
+}
+
+std::optional<Location> StoreData::ResolvePath(const MailboxRow& mailbox,
+                                               const std::vector<std::string>& segments) {
+    Location location;
+    location.mailbox = mailbox;
+    if (auto folder = FindFolder(mailbox.id, JoinPath(segments, segments.size()))) {
+        location.folder = *folder;
+        location.url = FolderUrl(mailbox, *folder);
+        return location;
+    }
+    if (segments.empty())
+        return std::nullopt;
+    auto folder = FindFolder(mailbox.id, JoinPath(segments, segments.size() - 1));
+    if (!folder)
+        return std::nullopt;
+    location.kind = Location::Kind::Item;
+    location.folder = *folder;
+    location.itemName = segments.back();
+    auto item = db_.Prepare("SELECT id, name FROM store_items WHERE folder_id = ?1 AND name = ?2");
+    item.Bind(1, folder->id).Bind(2, std::string_view(segments.back()));
+    if (item.Step()) {
+        location.itemId = item.Int(0);
+        location.itemName = item.Text(1);  // as stored, whatever the URL's letter case
+    }
+    location.url = FolderUrl(mailbox, *folder) + "/" + location.itemName;
+    return location;
+}
+
+std::optional<MailboxRow> StoreData::FindMailbox(std::string_view address) {
+    auto query = db_.Prepare(std::string(kSelectMailbox) + "WHERE m.address = ?1");
+    query.Bind(1, address);
+    if (!query.Step())
+        return std::nullopt;
+    return ReadMailbox(query);
+}
+
+std::vector<MailboxRow> StoreData::Mailboxes() {
+    return QueryMailboxes(db_, "ORDER BY s.storage_group, s.name, m.address", std::nullopt);
+}
+
+std::vector<MailboxRow> StoreData::SystemMailboxes(int64_t storeId) {
+    return QueryMailboxes(db_, "WHERE m.store_id = ?1 AND m.is_system = 1 ORDER BY m.id", storeId);
+}
+
+std::optional<FolderRow> StoreData::FindFolder(int64_t mailboxId, std::string_view path) {
+    auto query = db_.Prepare(std::string(kSelectFolder) + "WHERE mailbox_id = ?1 AND path = ?2");
+    query.Bind(1, mailboxId).Bind(2, path);
+    if (!query.Step())
+        return std::nullopt;
+    return ReadFolder(query);
+}
+
+std::optional<FolderRow> StoreData::FindInbox(int64_t mailboxId) {
+    auto query = db_.Prepare(std::string(kSelectFolder) + "WHERE mailbox_id = ?1 AND is_inbox = 1");
+    query.Bind(1, mailboxId);
+    if (!query.Step())
+        return std::nullopt;
+    return ReadFolder(query);
+}
+
+std::vector<FolderRow> StoreData::Folders(int64_t mailboxId) {
+    auto query = db_.Prepare(std::string(kSelectFolder) + "WHERE mailbox_id = ?1 ORDER BY path");
+    query.Bind(1, mailboxId);
+    std::vector<FolderRow> folders;
+    while (query.Step())
+        folders.push_back(ReadFolder(query));
+    return folders;
+}
+
+StoredItem StoreData::ReadItem(int64_t itemId, const std::string& url) {
+    StoredItem item;
+    auto head = db_.Prepare("SELECT folder_id, name FROM store_items WHERE id = ?1");
+    head.Bind(1, itemId);
+    if (!head.Step())
+        throw ServerError("item " + std::to_string(itemId) + " is not in the store");
+    item.id = itemId;
+    item.folderId = head.Int(0);
+    item.name = head.Text(1);
+    item.url = url;
+    auto properties = db_.Prepare(
+        "SELECT name, value FROM store_properties WHERE item_id = ?1 ORDER BY position");
+    properties.Bind(1, itemId);
+    while (properties.Step())
+        item.properties.Set(properties.Text(0), DecodeValue(properties.Text(1)));
+    return item;
+}
+
+std::optional<int64_t> StoreData::FindItem(int64_t folderId, std::string_view name) {
+    auto query = db_.Prepare("SELECT id FROM store_items WHERE folder_id = ?1 AND name = ?2");
+    query.Bind(1, folderId).Bind(2, name);
+    if (!query.Step())
+        return std::nullopt;
+    return query.Int(0);
+}
+
+std::vector<StoredItem> StoreData::Items(const MailboxRow& mailbox, const FolderRow& folder,
+                                         std::optional<std::string_view> contentClass) {
+    std::string sql = "SELECT id, name FROM store_items WHERE folder_id = ?1";
+    if (contentClass)
+        sql += " AND content_class = ?2";
+    auto query = db_.Prepare(sql + " ORDER BY name");
+    query.Bind(1, folder.id);
+    if (contentClass)
+        query.Bind(2, *contentClass);
+    std::vector<std::pair<int64_t, std::string>> rows;
+    while (query.Step())
+        rows.emplace_back(query.Int(0), query.Text(1));
+    std::string folderUrl = FolderUrl(mailbox, folder);
+    std::vector<StoredItem> items;
+    for (const auto& [id, name] : rows)
+        items.push_back(ReadItem(id, folderUrl + "/" + name));
+    return items;
+}
+
+std::string StoreData::FreeItemName(int64_t folderId, const std::string& name) {
+    size_t dot = name.rfind('.');
+    std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = base.size() == name.size() ? "" : name.substr(dot);
+    if (!FindItem(folderId, name))
+        return name;
+    // Start after the numbered names the folder holds already, so that many
+    // messages of one subject do not search from 1 each time.
+    auto numbered = db_.Prepare(
+        "SELECT count(*) FROM store_items WHERE folder_id = ?1 AND name LIKE ?2 ESCAPE '!'");
+    numbered.Bind(1, folderId)
+        .Bind(2, std::string_view(LikePattern(base) + "-%" + LikePattern(extension)));
+    numbered.Step();
+    int64_t n = numbered.Int(0);
+    numbered.Reset();
+    std::string candidate;
+    do {
+        candidate = base + "-" + std::to_string(++n) + extension;
+    } while (FindItem(folderId, candidate));
+    return candidate;
+}
+
+int64_t StoreData::WriteItem(const StoredItem& item, bool replace) {
+    std::string contentClass = item.properties.Get(property::kContentClass).IsString()
+                                   ? item.properties.Get(property::kContentClass).AsString()
+                                   : "";
+    int64_t id = item.id;
+    if (id == 0) {
+        db_.Prepare("DELETE FROM store_items WHERE folder_id = ?1 AND name = ?2 AND ?3")
+            .Bind(1, item.folderId)
+            .Bind(2, std::string_view(item.name))
+            .Bind(3, int64_t{replace ? 1 : 0})
+            .Run();
+        db_.Prepare("INSERT INTO store_items(folder_id, name, content_class) VALUES(?1, ?2, ?3)")
+            .Bind(1, item.folderId)
+            .Bind(2, std::string_view(replace ? item.name : FreeItemName(item.folderId, item.name)))
+            .Bind(3, std::string_view(contentClass))
+            .Run();
+        id = db_.LastInsertId();
+    } else {
+        db_.Prepare("UPDATE store_items SET content_class = ?2 WHERE id = ?1")
+            .Bind(1, id)
+            .Bind(2, std::string_view(contentClass))
+            .Run();
+        if (db_.Changes() == 0)
+            ThrowNotFound();
+        db_.Prepare("DELETE FROM store_properties WHERE item_id = ?1").Bind(1, id).Run();
+    }
+    auto insert = db_.Prepare(
+        "INSERT INTO store_properties(item_id, position, name, value) VALUES(?1, ?2, ?3, ?4)");
+    int64_t position = 0;
+    for (const auto& [name, value] : item.properties.entries()) {
+        insert.Bind(1, id)
+            .Bind(2, position++)
+            .Bind(3, std::string_view(name))
+            .Bind(4, std::string_view(EncodeValue(value)));
+        insert.Run();
+        insert.Reset();
+    }
+    return id;
+}
+
+void StoreData::DeleteItem(int64_t itemId) {
+    db_.Prepare("DELETE FROM store_items WHERE id = ?1").Bind(1, itemId).Run();
+}
+
+}  // namespace platform::emulated

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Activation.h"
+#include "platform/emulated/db/Faults.h"
+#include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/store/StoreData.h"
+
+namespace platform::emulated {
+
+// ServerDb::Open for a server other processes may be using at the same
+// moment: opening checks the schema in a write transaction, which can meet
+// a lock another process holds; the open is tried again for a while then.
+std::shared_ptr<ServerDb> OpenSharedServer(const std::string& folder);
+
+// One connection to the emulated store: its own database connection (so
+// its transaction is its own), the fault checks made on it and the
+// activation through which event sinks are created. Records opened through
+// an ADO connection share its session.
+class StoreSession {
+  public:
+    StoreSession(std::shared_ptr<ServerDb> db, Activation& activation)
+        : db_(std::move(db)), data_(*db_), gate_(*db_), activation_(activation) {}
+    StoreSession(const StoreSession&) = delete;
+    StoreSession& operator=(const StoreSession&) = delete;
+
+    ServerDb& db() { return *db_; }
+    StoreData& data() { return data_; }
+    FaultGate& faults() { return gate_; }
+    Activation& activation() { return activation_; }
+
+  private:
+    std::shared_ptr<ServerDb> db_;
+    StoreData data_;
+    FaultGate gate_;
+    Activation& activation_;
+};
+
+}  // namespace platform::emulated

@@ -1,0 +1,200 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/ComError.h"
+#include "platform/emulated/db/Faults.h"
+#include "platform/emulated/directory/DirectoryCommand.h"
+#include "platform/emulated/directory/DirectoryQuery.h"
+#include "tests/setup/DiscoveryWorld.h"
+
+using discoverytest::DiscoveryWorld;
+using platform::ComError;
+using platform::Variant;
+using platform::emulated::DirectoryCondition;
+using platform::emulated::NewPerson;
+using platform::emulated::ParseDirectoryQuery;
+using ::testing::ElementsAre;
+
+namespace {
+
+constexpr int32_t kErrorsInCommand = platform::hresult::FromUnsigned(0x80040E14);
+constexpr const char* kMailboxQuery =
+    "SELECT adspath, cn, msExchHomeServerName,mailNickName,mail,homeMDB, useraccountcontrol "
+    "FROM 'GC://dc1.corp.example.com' "
+    "WHERE objectcategory='person' AND MsExchMailboxGuid='*' ORDER BY cn";
+
+int32_t ErrorNumberOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ComError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+TEST(DirectoryDialect, MailboxQueryParsesIntoColumnsSourceConditionsAndKey) {
+    auto query = ParseDirectoryQuery(kMailboxQuery);
+    EXPECT_THAT(query.columns, ElementsAre("adspath", "cn", "msExchHomeServerName", "mailNickName",
+                                           "mail", "homeMDB", "useraccountcontrol"));
+    EXPECT_EQ(query.from, "GC://dc1.corp.example.com");
+    ASSERT_EQ(query.conditions.size(), 2u);
+    EXPECT_EQ(query.conditions[0].attribute, "objectcategory");
+    EXPECT_EQ(query.conditions[0].kind, DirectoryCondition::Kind::Equals);
+    EXPECT_EQ(query.conditions[0].value, "person");
+    EXPECT_EQ(query.conditions[1].kind, DirectoryCondition::Kind::Present);
+    EXPECT_EQ(query.orderBy, "cn");
+}
+
+TEST(DirectoryDialect, DoubledApostropheIsOneApostropheAndTrailingStarAPrefix) {
+    auto query = ParseDirectoryQuery(
+        "select msExchHomeServerName from 'GC://h' where sAMAccountName='o''neil' and cn='ab*'");
+    ASSERT_EQ(query.conditions.size(), 2u);
+    EXPECT_EQ(query.conditions[0].value, "o'neil");
+    EXPECT_EQ(query.conditions[1].kind, DirectoryCondition::Kind::Prefix);
+    EXPECT_EQ(query.conditions[1].value, "ab");
+    EXPECT_FALSE(query.orderBy.has_value());
+}
+
+TEST(DirectoryDialect, TextsOutsideTheDialectAreCommandErrors) {
+    for (const char* text : {"SELECT cn FROM 'GC://h' WHERE sAMAccountName='o'neil'",
+                             "SELECT cn 'GC://h'", "SELECT cn FROM 'GC://h' WHERE cn='a' OR cn='b'",
+                             "SELECT cn FROM 'GC://h' WHERE cn<'a'", "SELECT cn FROM 'GC://h",
+                             "SELECT FROM 'GC://h'", "SELECT cn FROM 'GC://h' ORDER BY", ""}) {
+        EXPECT_EQ(ErrorNumberOf([&] { ParseDirectoryQuery(text); }), kErrorsInCommand) << text;
+    }
+}
+
+struct DirectoryFixture : ::testing::Test {
+    DiscoveryWorld world;
+    std::shared_ptr<platform::directory::Connection> connection = Open();
+
+    std::shared_ptr<platform::directory::Connection> Open() {
+        auto opened = world.directoryAdo.CreateConnection();
+        opened->SetProvider("adsDSOobject");
+        opened->Open("GC://dc1.corp.example.com", "", "", -1);
+        return opened;
+    }
+    std::shared_ptr<platform::directory::Recordset> Run(const std::string& text,
+                                                        int32_t sizeLimit = 0) {
+        auto command = world.directoryAdo.CreateCommand();
+        command->SetActiveConnection(connection);
+        command->SetCommandText(text);
+        command->SetProperty("Size Limit", sizeLimit);
+        return command->Execute(-1);
+    }
+    std::vector<std::string> Column(platform::directory::Recordset& records,
+                                    const std::string& name) {
+        std::vector<std::string> values;
+        for (; !records.IsEOF(); records.MoveNext()) {
+            values.push_back(records.FieldValue(name).AppendToEmptyString());
+        }
+        return values;
+    }
+};
+
+using StorePeople = DirectoryFixture;
+
+TEST_F(StorePeople, MailboxesOfTheStoreAreMailboxEnabledPeopleConsistentWithIt) {
+    world.AddMailbox("alice@corp.example.com", "Alice Example");
+    auto records = Run(kMailboxQuery);
+    ASSERT_EQ(records->RecordCount(), 2);
+    EXPECT_EQ(records->FieldValue("cn"), Variant("Alice Example"));
+    EXPECT_EQ(records->FieldValue("mail"), Variant("alice@corp.example.com"));
+    EXPECT_EQ(records->FieldValue("mailNickName"), Variant("alice"));
+    EXPECT_EQ(
+        records->FieldValue("msExchHomeServerName"),
+        Variant("/o=corp/ou=First Administrative Group/cn=Configuration/cn=Servers/cn=MAIL01"));
+    EXPECT_EQ(records->FieldValue("homeMDB"),
+              Variant("CN=Mailbox Store,CN=First Storage Group,CN=InformationStore,CN=MAIL01,"
+                      "CN=Servers,CN=First Administrative Group,CN=Administrative Groups,CN=corp,"
+                      "CN=Microsoft Exchange,CN=Services,CN=Configuration,DC=corp,DC=example,"
+                      "DC=com"));
+    EXPECT_EQ(records->FieldValue("useraccountcontrol"), Variant(66048));
+    records->MoveNext();
+    const std::string alias = world.systemMailbox.substr(0, world.systemMailbox.find('@'));
+    EXPECT_EQ(alias.rfind("SystemMailbox{", 0), 0u);
+    EXPECT_EQ(records->FieldValue("mailNickName"), Variant(alias));
+    EXPECT_EQ(records->FieldValue("mail"), Variant(world.systemMailbox));
+    records->MoveNext();
+    EXPECT_TRUE(records->IsEOF());
+}
+
+TEST_F(StorePeople, MailboxGuidAndAccountNameMatchTheStore) {
+    world.AddMailbox("bob@corp.example.com");
+    auto mailbox = world.store->FindMailbox("bob@corp.example.com");
+    ASSERT_TRUE(mailbox.has_value());
+    auto records =
+        Run("SELECT msExchMailboxGuid FROM 'GC://dc1.corp.example.com' WHERE sAMAccountName='BOB'");
+    ASSERT_FALSE(records->IsEOF());
+    EXPECT_EQ(records->FieldValue("msExchMailboxGuid"), Variant(mailbox->guid));
+}
+
+TEST_F(StorePeople, PeopleWithoutMailboxAreNotMailboxEnabled) {
+    NewPerson plain;
+    plain.cn = "No Mailbox";
+    plain.mail = "nomailbox@corp.example.com";
+    world.people->Add(plain);
+    EXPECT_EQ(Run(kMailboxQuery)->RecordCount(), 1);  // the system mailbox
+    EXPECT_EQ(Run("SELECT cn FROM 'GC://dc1.corp.example.com' WHERE objectCategory='person'")
+                  ->RecordCount(),
+              2);
+}
+
+using DirectoryCommands = DirectoryFixture;
+
+TEST_F(DirectoryCommands, AbsentAttributeReadsAsNullAndUnselectedColumnIsNotFound) {
+    NewPerson odd;
+    odd.cn = "Odd";
+    odd.msExchMailboxGuid = "{odd}";
+    world.people->Add(odd);
+    auto records = Run("SELECT cn, mail, homeMDB FROM 'GC://dc1.corp.example.com' WHERE cn='odd'");
+    ASSERT_FALSE(records->IsEOF());
+    EXPECT_TRUE(records->FieldValue("mail").IsNull());
+    EXPECT_TRUE(records->FieldValue("HOMEMDB").IsNull());
+    EXPECT_EQ(ErrorNumberOf([&] { records->FieldValue("useraccountcontrol"); }),
+              platform::directory::adErrItemNotFound);
+}
+
+TEST_F(DirectoryCommands, SizeLimitCapsTheRecordsInSortOrder) {
+    for (const char* name : {"dora", "Bea", "carl", "Abe"}) {
+        world.AddMailbox(std::string(name) + "@corp.example.com");
+    }
+    auto records = Run(kMailboxQuery, 3);
+    EXPECT_EQ(records->RecordCount(), 3);
+    EXPECT_THAT(Column(*records, "cn"), ElementsAre("Abe", "Bea", "carl"));
+}
+
+TEST_F(DirectoryCommands, WalkingPastTheEndAndUsingAClosedRecordsetFail) {
+    auto records = Run("SELECT cn FROM 'GC://dc1.corp.example.com' WHERE cn='nobody'");
+    EXPECT_TRUE(records->IsEOF());
+    EXPECT_EQ(records->RecordCount(), 0);
+    EXPECT_NE(ErrorNumberOf([&] { records->MoveNext(); }), 0);
+    EXPECT_NE(ErrorNumberOf([&] { records->FieldValue("cn"); }), 0);
+    records->Close();
+    EXPECT_NE(ErrorNumberOf([&] { records->IsEOF(); }), 0);
+    EXPECT_NE(ErrorNumberOf([&] { records->Close(); }), 0);
+}
+
+TEST_F(DirectoryCommands, UnknownPropertyWrongHostAndClosedConnectionFail) {
+    auto command = world.directoryAdo.CreateCommand();
+    command->SetActiveConnection(connection);
+    EXPECT_EQ(ErrorNumberOf([&] { command->SetProperty("Colour", 1); }),
+              platform::directory::adErrItemNotFound);
+    command->SetProperty("chase referrals", 0x60);
+    command->SetCommandText("SELECT cn FROM 'GC://elsewhere.example.com' WHERE cn='a'");
+    EXPECT_EQ(ErrorNumberOf([&] { command->Execute(-1); }),
+              platform::hresult::FromUnsigned(0x8007203A));
+    connection->Close();
+    EXPECT_EQ(ErrorNumberOf([&] { command->Execute(-1); }),
+              platform::hresult::FromUnsigned(0x800A0E7D));
+    EXPECT_NE(ErrorNumberOf([&] { command->SetActiveConnection(nullptr); }), 0);
+}
+
+TEST_F(DirectoryCommands, PlantedExecuteFaultFailsTheQueryOnce) {
+    platform::emulated::Faults(*world.db).Plant(
+        {0, "directory.execute", std::string("GC://dc1*"), -2147016646, "down", int64_t{1}});
+    EXPECT_EQ(ErrorNumberOf([&] { Run(kMailboxQuery); }), -2147016646);
+    EXPECT_EQ(Run(kMailboxQuery)->RecordCount(), 1);
+}
+
+}  // namespace

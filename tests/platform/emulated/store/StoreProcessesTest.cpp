@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/ComError.h"
+#include "platform/emulated/store/StoreValues.h"
+#include "tests/platform/emulated/store/StoreTestSupport.h"
+
+namespace {
+
+using platform::Variant;
+using platform::emulated::DeliveredMessage;
+using platform::emulated::ServerDb;
+using platform::emulated::StoreModel;
+using storetest::FakeActivation;
+using storetest::StoreFixture;
+namespace store = platform::store;
+namespace property = platform::emulated::property;
+
+constexpr int kDeliveries = 30;
+constexpr int kTransactions = 10;
+
+// What one process does on the shared server: deliveries into a registered
+// Inbox (each runs the sink) and items created in ADO transactions.
+void Work(const std::string& folder, const std::string& mailboxUrl, const std::string& inboxUrl,
+          const std::string& tag) {
+    FakeActivation activation;
+    activation.AddSink("Test.Sink")->onBegin = [](store::EventInfo& info) {
+        auto fields = info.EventRecord()->GetFields();
+        fields->Item(std::string(property::kComments))->SetValue(Variant("stamped"));
+        fields->Update();
+    };
+    StoreModel model(platform::emulated::OpenSharedServer(folder), activation);
+    platform::emulated::EmulatedStoreAdo ado(folder, activation);
+    DeliveredMessage message;
+    message.subject = "Same subject everywhere";
+    message.scl = 3;
+    for (int i = 0; i < kDeliveries; ++i)
+        model.Deliver(inboxUrl, message);
+    for (int i = 0; i < kTransactions; ++i) {
+        auto connection = ado.CreateConnection();
+        connection->SetProvider("ExOLEDB.DataSource");
+        connection->Open(mailboxUrl, "", "", -1);
+        connection->BeginTrans();
+        auto record = ado.CreateRecord();
+        record->Open(inboxUrl + "/" + tag + std::to_string(i) + ".EML", *connection, 3,
+                     store::adCreateOverwrite, store::adDelayFetchFields, "", "");
+        record->GetFields()->Item(std::string(property::kSubject))->SetValue(Variant(tag));
+        record->GetFields()->Update();
+        record->Close();
+        connection->CommitTrans();
+        connection->Close();
+    }
+}
+
+// Runs Work; "" when it succeeded, else the store's error (number and
+// description) or the kind of failure, never a text that may hold a path.
+std::string WorkFailure(const std::string& folder, const std::string& mailboxUrl,
+                        const std::string& inboxUrl, const std::string& tag) {
+    try {
+        Work(folder, mailboxUrl, inboxUrl, tag);
+    } catch (const platform::ComError& error) {
+        return std::to_string(error.number()) + " " + error.description();
+    } catch (const platform::emulated::ServerError&) {
+        return "server error";
+    }
+    return "";
+}
+
+TEST(StoreProcesses, TwoProcessesShareOneServerWithoutLockFailures) {
+    StoreFixture fixture;
+    auto alice = fixture.AddUser("alice@example.com");
+    fixture.CreateRegistration(alice.inboxUrl, "Morvane.reg", "onsyncsave", "Test.Sink", "SHALLOW",
+                               storetest::kVisibleOnly, "1");
+    const std::string folder = fixture.serverFolder();
+
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::string failure = WorkFailure(folder, alice.url, alice.inboxUrl, "child");
+        if (!failure.empty())
+            std::fprintf(stderr, "the other process failed: %s\n", failure.c_str());
+        _exit(failure.empty() ? 0 : 1);
+    }
+    std::string parentFailure = WorkFailure(folder, alice.url, alice.inboxUrl, "parent");
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process failed";
+    EXPECT_EQ(parentFailure, "");
+
+    // Every delivery of both processes is there, none overwrote another,
+    // and the sink ran for each.
+    auto items = fixture.model.Items(alice.inboxUrl);
+    int delivered = 0;
+    int created = 0;
+    for (const auto& item : items) {
+        Variant subject = item.properties.Get(property::kSubject);
+        if (subject == Variant("Same subject everywhere")) {
+            ++delivered;
+            EXPECT_EQ(item.properties.Get(property::kComments), Variant("stamped")) << item.name;
+        } else if (subject == Variant("child") || subject == Variant("parent")) {
+            ++created;
+        }
+    }
+    EXPECT_EQ(delivered, 2 * kDeliveries);
+    EXPECT_EQ(created, 2 * kTransactions);
+}
+
+}  // namespace

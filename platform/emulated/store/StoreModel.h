@@ -90,6 +90,9 @@ class StoreModel {
     std::vector<MailboxStoreInfo> Stores();
 
     MailboxInfo AddMailbox(const NewMailbox& mailbox);
+    // Adds the mailboxes in one transaction: all of them, or none when one
+    // is refused. Returns how many were added.
+    size_t AddMailboxes(const std::vector<NewMailbox>& mailboxes);
     std::vector<MailboxInfo> Mailboxes();
     std::optional<MailboxInfo> FindMailbox(const std::string& address);
     // Adds a folder (and the folders above it) to a mailbox.
@@ -114,6 +117,8 @@ class StoreModel {
   private:
     MailboxInfo Describe(const MailboxRow& mailbox);
     int64_t InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bool system);
+    // Checks and inserts one mailbox; the caller holds the transaction.
+    void InsertNewMailbox(const NewMailbox& mailbox);
     void InsertFolder(int64_t mailboxId, const std::string& path, bool inbox);
     MailboxRow RequireMailbox(const std::string& address);
 

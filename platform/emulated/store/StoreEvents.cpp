@@ -209,7 +209,7 @@ void RegisterSink(Activation& activation, store::EventInfo& info, const StoredIt
 // A delivered message never replaces another of the same name.
 int64_t StoreInDatabase(StoreSession& session, const StoredItem& item, bool replace) {
     std::optional<DbTransaction> transaction;
-    if (sqlite3_get_autocommit(session.db().handle()) != 0)
+    if (!session.db().InTransaction())
         transaction.emplace(session.db());
     int64_t id = session.data().WriteItem(item, replace);
     if (transaction)
@@ -242,14 +242,13 @@ Variant CriteriaValue(const StoredItem& item, std::string_view name) {
 std::vector<SaveRegistration> FindSaveRegistrations(StoreData& data, const Location& where,
                                                     const StoredItem& item) {
     std::vector<SaveRegistration> found;
-    Collect(data.Items(where.mailbox, where.folder, content_class::kEventRegistration), item,
+    Collect(data.RegistrationItems(where.mailbox, where.folder), item,
             {"SHALLOW", "EXACT", "ANY", "DEEP", ""}, found);
     for (const MailboxRow& system : data.SystemMailboxes(where.mailbox.storeId)) {
         auto globalEvents = data.FindFolder(system.id, kGlobalEventsPath);
         if (!globalEvents || globalEvents->id == where.folder.id)
             continue;
-        Collect(data.Items(system, *globalEvents, content_class::kEventRegistration), item, {"ANY"},
-                found);
+        Collect(data.RegistrationItems(system, *globalEvents), item, {"ANY"}, found);
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const SaveRegistration& a, const SaveRegistration& b) {
@@ -260,6 +259,7 @@ std::vector<SaveRegistration> FindSaveRegistrations(StoreData& data, const Locat
 
 int64_t SaveItem(std::shared_ptr<StoreSession> session, const Location& where, StoredItem item,
                  int32_t itemFlags) {
+    auto snapshot = std::make_optional<ReadSnapshot>(session->db());
     item.folderId = where.folder.id;
     item.url = session->data().FolderUrl(where.mailbox, where.folder) + "/" + item.name;
     std::vector<SaveRegistration> registrations =
@@ -269,6 +269,9 @@ int64_t SaveItem(std::shared_ptr<StoreSession> session, const Location& where, S
     std::vector<LoadedSink> sinks = CreateSinks(session->activation(), registrations);
     const std::string url = inFlight->item.url;
     RunPhase(sinks, info, url, event_flag::kSyncBegin | itemFlags);
+    // What the begin phase read was one state of the store; the item is
+    // written after it.
+    snapshot.reset();
     int64_t id = 0;
     try {
         if (text::EqualsNoCase(TextOf(inFlight->item, property::kContentClass),

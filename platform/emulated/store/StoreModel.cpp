@@ -272,6 +272,7 @@ std::vector<StoredItem> StoreModel::RegistrationItems() {
 }
 
 std::string StoreModel::Deliver(const std::string& folderUrl, const DeliveredMessage& message) {
+    ReadSnapshot snapshot(session_->db());
     auto where = session_->data().Resolve(folderUrl);
     if (!where || where->kind != Location::Kind::Folder)
         throw ServerError("there is no folder " + folderUrl);
@@ -288,6 +289,7 @@ std::string StoreModel::Deliver(const std::string& folderUrl, const DeliveredMes
 
 std::string StoreModel::DeliverToInbox(const std::string& address,
                                        const DeliveredMessage& message) {
+    ReadSnapshot snapshot(session_->db());
     MailboxRow mailbox = RequireMailbox(address);
     auto inbox = session_->data().FindInbox(mailbox.id);
     if (!inbox)

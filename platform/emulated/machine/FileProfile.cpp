@@ -1,12 +1,14 @@
 #include "platform/emulated/machine/FileProfile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "platform/Text.h"
@@ -36,13 +38,27 @@ std::string CutTrailingSpace(std::string_view text) {
     return std::string(text.substr(0, last));
 }
 
+// The file's bytes; none when it cannot be opened. The sink reads its
+// settings file at every delivery, so this reads it with the system's own
+// calls, without a stream's buffers and locale.
 std::optional<std::string> ReadWholeFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::string content;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t count = ::read(descriptor, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;  // the end, or a file that cannot be read (a folder): what came so far
+        content.append(chunk, static_cast<size_t>(count));
+        if (static_cast<size_t>(count) < sizeof chunk)
+            break;  // a file gives less than asked only at its end
+    }
+    ::close(descriptor);
+    return content;
 }
 
 // Splits on CR, LF or CR LF.
@@ -126,15 +142,37 @@ size_t SectionEnd(const std::vector<Line>& lines, size_t sectionIndex) {
     return end;
 }
 
-std::optional<std::string> LookUp(const std::vector<Line>& lines, const std::string& section,
-                                  const std::string& key) {
-    size_t start = FindSection(lines, section);
-    if (start == lines.size())
-        return std::nullopt;
-    size_t end = SectionEnd(lines, start);
-    for (size_t i = start + 1; i < end; ++i) {
-        if (lines[i].kind == Line::Kind::Entry && text::EqualsNoCase(lines[i].name, key)) {
-            return lines[i].value;
+std::string_view TrimProfileSpaceView(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsProfileSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The same look-up as LookUp over ParseFile, line by line without keeping
+// the lines: a read is made at every delivery, a write seldom. Blank lines
+// read as nothing, so a line ends at any CR or LF.
+std::optional<std::string> LookUpInContent(std::string_view content, std::string_view section,
+                                           std::string_view key) {
+    bool inSection = false;
+    while (!content.empty()) {
+        const size_t end = content.find_first_of("\r\n");
+        const std::string_view line = TrimProfileSpaceView(content.substr(0, end));
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[' && line.find(']') != std::string_view::npos) {
+            if (inSection)
+                return std::nullopt;  // only the first section of the name counts
+            inSection = text::EqualsNoCase(
+                TrimProfileSpaceView(line.substr(1, line.rfind(']') - 1)), section);
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (inSection && equals != std::string_view::npos &&
+            text::EqualsNoCase(TrimProfileSpaceView(line.substr(0, equals)), key)) {
+            return Unquote(std::string(TrimProfileSpaceView(line.substr(equals + 1))));
         }
     }
     return std::nullopt;
@@ -192,7 +230,7 @@ uint32_t FileProfile::GetPrivateProfileString(const std::string& section, const 
                                               uint32_t size, const std::string& file) {
     std::optional<std::string> value;
     if (auto content = ReadWholeFile(file)) {
-        value = LookUp(ParseFile(*content), TrimProfileSpace(section), TrimProfileSpace(key));
+        value = LookUpInContent(*content, TrimProfileSpace(section), TrimProfileSpace(key));
     }
     return CopyToBuffer(value ? *value : CutTrailingSpace(defaultValue), buffer, size);
 }

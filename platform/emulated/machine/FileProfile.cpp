@@ -21,14 +21,16 @@ bool IsProfileSpace(char c) {
     return c == ' ' || (c >= 0x09 && c <= 0x0D);
 }
 
+std::string_view TrimProfileSpaceView(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsProfileSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string TrimProfileSpace(std::string_view text) {
-    size_t first = 0;
-    while (first < text.size() && IsProfileSpace(text[first]))
-        ++first;
-    size_t last = text.size();
-    while (last > first && IsProfileSpace(text[last - 1]))
-        --last;
-    return std::string(text.substr(first, last - first));
+    return std::string(TrimProfileSpaceView(text));
 }
 
 std::string CutTrailingSpace(std::string_view text) {
@@ -140,14 +142,6 @@ size_t SectionEnd(const std::vector<Line>& lines, size_t sectionIndex) {
     while (end < lines.size() && lines[end].kind != Line::Kind::Section)
         ++end;
     return end;
-}
-
-std::string_view TrimProfileSpaceView(std::string_view text) {
-    while (!text.empty() && IsProfileSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsProfileSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 // The same look-up as LookUp over ParseFile, line by line without keeping

@@ -8,8 +8,9 @@
 //    with its text, and nothing else; anything else escapes and is reported;
 //  - a parsed command written back in the dialect parses to the same query;
 //  - a run returns only matching people, all of them up to the size limit,
-//    sorted by the key with people lacking it last; a sort on a key that a
-//    matching person holds several values of is refused with ComError.
+//    sorted by the key in the directory's collation with people lacking it
+//    last; a sort on a key that a matching person holds several values of
+//    is refused with ComError.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -20,8 +21,8 @@
 #include <vector>
 
 #include "platform/ComError.h"
-#include "platform/Text.h"
 #include "platform/Variant.h"
+#include "platform/emulated/directory/DirectoryCollation.h"
 #include "platform/emulated/directory/DirectoryQuery.h"
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -31,7 +32,6 @@ using platform::Variant;
 using platform::emulated::DirectoryCondition;
 using platform::emulated::DirectoryQuery;
 using platform::emulated::Person;
-namespace text = platform::text;
 
 constexpr int32_t kErrorsInCommand = platform::hresult::FromUnsigned(0x80040E14);
 
@@ -140,8 +140,8 @@ bool SortsBefore(const DirectoryQuery& query, const Person& a, const Person& b) 
         return y == nullptr;
     if (x == nullptr)
         return false;
-    const std::string left = text::ToLower(x->AppendToEmptyString());
-    const std::string right = text::ToLower(y->AppendToEmptyString());
+    const std::string left = platform::emulated::DirectorySortKey(x->AppendToEmptyString());
+    const std::string right = platform::emulated::DirectorySortKey(y->AppendToEmptyString());
     return query.descending ? right < left : left < right;
 }
 

@@ -25,6 +25,7 @@
 #include "platform/emulated/directory/DirectoryCollation.h"
 #include "platform/emulated/directory/DirectoryQuery.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzValues.h"
 
 namespace {
 
@@ -100,24 +101,6 @@ void CheckWrittenBack(const DirectoryQuery& query) {
     FUZZ_CHECK(SameQuery(query, *again), "a parsed command written back gives the same query");
 }
 
-Variant ConsumeAttributeValue(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0:
-            return Variant::Null();
-        case 1:
-            return Variant(input.ConsumeIntegral<int32_t>());
-        case 2: {
-            std::vector<std::string> values;
-            const size_t count = input.ConsumeIntegralInRange<size_t>(0, 3);
-            for (size_t i = 0; i < count; ++i)
-                values.push_back(input.ConsumeRandomLengthString(24));
-            return Variant::StringArray(values);
-        }
-        default:
-            return Variant(input.ConsumeRandomLengthString(40));
-    }
-}
-
 std::vector<Person> ConsumePeople(FuzzedDataProvider& input) {
     std::vector<Person> people;
     const size_t count = input.ConsumeIntegralInRange<size_t>(0, 8);
@@ -126,7 +109,7 @@ std::vector<Person> ConsumePeople(FuzzedDataProvider& input) {
         const size_t attributes = input.ConsumeIntegralInRange<size_t>(0, 5);
         for (size_t a = 0; a < attributes; ++a) {
             const std::string name = input.ConsumeRandomLengthString(16);
-            person.Set(name, ConsumeAttributeValue(input));
+            person.Set(name, ConsumeVariant(input, false));
         }
         people.push_back(std::move(person));
     }

@@ -24,6 +24,7 @@
 #include "platform/Variant.h"
 #include "platform/emulated/store/StoreCriteria.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzValues.h"
 
 namespace {
 
@@ -50,26 +51,6 @@ std::optional<StoreCriteria> Parse(const std::string& criteria, bool* tooDeep = 
 
 using Item = std::vector<std::pair<std::string, Variant>>;
 
-Variant ConsumeValue(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0:
-            return Variant(input.ConsumeBool());
-        case 1:
-            return Variant(input.ConsumeIntegral<int32_t>());
-        case 2: {
-            std::vector<std::string> values;
-            const size_t count = input.ConsumeIntegralInRange<size_t>(0, 3);
-            for (size_t i = 0; i < count; ++i)
-                values.push_back(input.ConsumeRandomLengthString(16));
-            return Variant::StringArray(values);
-        }
-        case 3:
-            return Variant::Null();
-        default:
-            return Variant(input.ConsumeRandomLengthString(24));
-    }
-}
-
 std::vector<Item> ConsumeItems(FuzzedDataProvider& input) {
     std::vector<Item> items(1);  // an item without properties, always
     const size_t count = input.ConsumeIntegralInRange<size_t>(0, 4);
@@ -77,7 +58,7 @@ std::vector<Item> ConsumeItems(FuzzedDataProvider& input) {
         Item item;
         for (const char* name : kNames) {
             if (input.ConsumeBool())
-                item.emplace_back(name, ConsumeValue(input));
+                item.emplace_back(name, ConsumeVariant(input, true));
         }
         items.push_back(std::move(item));
     }

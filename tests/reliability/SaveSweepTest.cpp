@@ -98,14 +98,18 @@ Delivery Unrated() {
     return delivery;
 }
 
+void PrepareRegisteredInbox(SinkServer& server, const std::string& eventMethod) {
+    const auto mailbox = server.AddMailbox("ann@example.com", server.firstStore);
+    ASSERT_EQ(server.RegisterInbox(mailbox.url, eventMethod), "1");
+}
+
 // The delete of a message from an Inbox registered for deletes too: the
 // sink only reads the event record, and the delete always goes ahead.
 SweepCase DeleteCase() {
     SweepCase sweepCase;
     sweepCase.name = "DeleteBegin of a message in an Inbox registered for deletes";
     sweepCase.prepare = [](SinkServer& server) {
-        const auto mailbox = server.AddMailbox("ann@example.com", server.firstStore);
-        ASSERT_EQ(server.RegisterInbox(mailbox.url, "onsyncsave;onsyncdelete"), "1");
+        PrepareRegisteredInbox(server, "onsyncsave;onsyncdelete");
         server.model.DeliverToInbox("ann@example.com", RatedIntoInbox().message);
     };
     sweepCase.run = [](SinkServer& server, platform::store::Ado&) {
@@ -125,10 +129,7 @@ SweepCase DeleteCase() {
 SweepCase FolderCase() {
     SweepCase sweepCase;
     sweepCase.name = "SaveBegin of a new folder in a registered Inbox";
-    sweepCase.prepare = [](SinkServer& server) {
-        const auto mailbox = server.AddMailbox("ann@example.com", server.firstStore);
-        ASSERT_EQ(server.RegisterInbox(mailbox.url), "1");
-    };
+    sweepCase.prepare = [](SinkServer& server) { PrepareRegisteredInbox(server, "onsyncsave"); };
     sweepCase.run = [](SinkServer& server, platform::store::Ado&) {
         return server.model.AddFolder("ann@example.com", "Inbox/Projects").url;
     };

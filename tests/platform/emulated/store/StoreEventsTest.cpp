@@ -70,6 +70,18 @@ class StoreEvents : public ::testing::Test {
             "Morvane.reg", "onsyncsave", sinkClass, "ANY", kVisibleOnly, "1");
     }
 
+    // The existing item at url, open for writing through a new connection.
+    std::shared_ptr<store::Record> OpenExisting(const MailboxInfo& mailbox,
+                                                const std::string& url) {
+        auto connection = fixture.ado.CreateConnection();
+        connection->SetProvider("ExOLEDB.DataSource");
+        connection->Open(mailbox.url, "", "", -1);
+        auto record = fixture.ado.CreateRecord();
+        record->Open(url, *connection, store::adModeReadWrite, store::adFailIfNotExists, -1, "",
+                     "");
+        return record;
+    }
+
     StoreFixture fixture;
 };
 
@@ -345,11 +357,7 @@ TEST_F(StoreEvents, EditOfAnExistingItemIsNeitherNewNorDelivered) {
     std::string url = fixture.model.DeliverToInbox(alice.address, Message("x"));
     fixture.activation.log.clear();
 
-    auto connection = fixture.ado.CreateConnection();
-    connection->SetProvider("ExOLEDB.DataSource");
-    connection->Open(alice.url, "", "", -1);
-    auto record = fixture.ado.CreateRecord();
-    record->Open(url, *connection, store::adModeReadWrite, store::adFailIfNotExists, -1, "", "");
+    auto record = OpenExisting(alice, url);
     record->GetFields()->Item(std::string(property::kComments))->SetValue(Variant("edited"));
     record->GetFields()->Update();
     auto saves = CallsOf(fixture.activation.log, "OnSyncSave");
@@ -445,12 +453,7 @@ TEST_F(StoreEvents, DisabledRegistrationExistsButNeverFires) {
     auto alice = fixture.AddUser("alice@example.com");
     fixture.activation.AddSink("Test.Sink");
     RegisterInInbox(alice, "Test.Sink");
-    auto connection = fixture.ado.CreateConnection();
-    connection->SetProvider("ExOLEDB.DataSource");
-    connection->Open(alice.url, "", "", -1);
-    auto record = fixture.ado.CreateRecord();
-    record->Open(alice.inboxUrl + "/Morvane.reg", *connection, store::adModeReadWrite,
-                 store::adFailIfNotExists, -1, "", "");
+    auto record = OpenExisting(alice, alice.inboxUrl + "/Morvane.reg");
     record->GetFields()->Item(std::string(property::kEnabled))->SetValue(Variant(false));
     record->GetFields()->Update();
     fixture.activation.log.clear();
@@ -472,11 +475,7 @@ TEST_F(StoreEvents, DeleteRaisesOnSyncDeleteBeginThenCommittedWithTheItemInFligh
         storedDuringBegin = fixture.model.Items(alice.inboxUrl).size() == 2;
     };
     fixture.activation.log.clear();
-    auto connection = fixture.ado.CreateConnection();
-    connection->SetProvider("ExOLEDB.DataSource");
-    connection->Open(alice.url, "", "", -1);
-    auto record = fixture.ado.CreateRecord();
-    record->Open(url, *connection, store::adModeReadWrite, store::adFailIfNotExists, -1, "", "");
+    auto record = OpenExisting(alice, url);
     record->DeleteRecord("", false);
 
     auto deletes = CallsOf(fixture.activation.log, "OnSyncDelete");

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/emulated/directory/DirectoryRequests.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 using discoverytest::DiscoveryWorld;
@@ -120,6 +121,20 @@ TEST_F(ClusterIdentity, ClusterNodeFindsTheVirtualServerOfTheRunningAccount) {
     form->RefreshForm(1);
     EXPECT_EQ(form->ClusterName, "EVS1");
     EXPECT_EQ(form->MbxInstList.ListCount(), 2);
+}
+
+TEST_F(ClusterIdentity, TheDirectoryIsAskedTheIdentityQueryWithItsThreeProperties) {
+    form->GetClusterName();
+    auto request = platform::emulated::LastDirectoryRequest(*world.db);
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ(request->commandText,
+              "SELECT msExchHomeServerName FROM 'GC://dc1.corp.example.com' WHERE "
+              "objectcategory='person' AND sAMAccountName='Administrator'");
+    using platform::Variant;
+    EXPECT_EQ(request->properties,
+              (std::vector<std::pair<std::string, Variant>>{{"searchscope", Variant(2)},
+                                                            {"cache results", Variant(false)},
+                                                            {"Chase Referrals", Variant(96)}}));
 }
 
 TEST_F(ClusterIdentity, HomeServerWithoutCnBecomesTheWholeValueInUpperCase) {

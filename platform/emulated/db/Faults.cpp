@@ -3,6 +3,7 @@
 #include <fnmatch.h>
 
 #include "platform/ComError.h"
+#include "platform/emulated/db/FaultOperations.h"
 
 namespace platform::emulated {
 
@@ -20,6 +21,14 @@ PlantedFault ReadFault(const Statement& row) {
     return fault;
 }
 
+// A fault at an operation the server does not have would never fire.
+void RequireKnownOperation(std::string_view operation) {
+    if (!IsFaultOperation(operation)) {
+        throw ServerError("the emulated server has no operation \"" + std::string(operation) +
+                          "\"; the operations are: " + FaultOperationNames());
+    }
+}
+
 constexpr std::string_view kSelectFaults =
     "SELECT id, operation, url_pattern, hresult, description, remaining FROM faults ";
 
@@ -31,6 +40,7 @@ bool FaultPatternMatches(const std::string& pattern, std::string_view url) {
 }
 
 int64_t Faults::Plant(const PlantedFault& fault) {
+    RequireKnownOperation(fault.operation);
     auto insert = db_.Prepare(
         "INSERT INTO faults(operation, url_pattern, hresult, description, remaining) "
         "VALUES(?1, ?2, ?3, ?4, ?5)");
@@ -59,6 +69,7 @@ void Faults::Clear() {
 }
 
 std::optional<PlantedFault> Faults::Take(std::string_view operation, std::string_view url) {
+    RequireKnownOperation(operation);
     std::vector<PlantedFault> candidates;
     {
         auto query = db_.Prepare(std::string(kSelectFaults) +

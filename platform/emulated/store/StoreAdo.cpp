@@ -11,6 +11,8 @@ namespace {
 
 constexpr int32_t adOpenIfExists = 0x2000000;
 constexpr int32_t adModeWrite = 2;
+// ADO error 3219, adErrIllegalOperation.
+constexpr int32_t kIllegalOperation = hresult::FromUnsigned(0x800A0C93);
 
 [[noreturn]] void ThrowInvalidConnection() {
     throw ComError(hresult::FromUnsigned(0x800A0E7D),
@@ -60,11 +62,7 @@ class FolderFields : public FieldsCore {
         if (root && !where.mailbox.rootFields)
             return;
         std::vector<std::string> parts = SplitPath(where.folder.path);
-        properties_.Set(property::kHref, Variant(where.url));
-        properties_.Set(property::kDisplayName,
-                        Variant(root ? where.mailbox.address : parts.back()));
-        properties_.Set(property::kIsCollection, Variant(true));
-        properties_.Set(property::kContentClass, Variant(std::string(content_class::kFolder)));
+        properties_ = FolderProperties(where.url, root ? where.mailbox.address : parts.back());
         if (!root)
             return;
         if (auto inbox = session->data().FindInbox(where.mailbox.id))
@@ -82,15 +80,6 @@ class FolderFields : public FieldsCore {
   private:
     PropertyList properties_;
 };
-
-void DeleteStoredItem(StoreSession& session, int64_t itemId) {
-    std::optional<DbTransaction> transaction;
-    if (sqlite3_get_autocommit(session.db().handle()) != 0)
-        transaction.emplace(session.db());
-    session.data().DeleteItem(itemId);
-    if (transaction)
-        transaction->Commit();
-}
 
 }  // namespace
 
@@ -137,12 +126,12 @@ void StoreConnection::RequireTransaction() const {
 }
 
 void StoreConnection::Close() {
-    AsComError([&] {
-        RequireOpen();
-        if (inTransaction_)
-            EndTransaction(false);
-        session_.reset();
-    });
+    RequireOpen();
+    // ADO refuses an explicit close inside a transaction; only a connection
+    // released with one open rolls it back (the destructor).
+    if (inTransaction_)
+        throw ComError(kIllegalOperation, "Operation is not allowed in this context.");
+    session_.reset();
 }
 
 void StoreConnection::BeginTrans() {
@@ -254,7 +243,7 @@ void StoreRecord::DeleteRecord(const std::string& source, bool) {
             throw ComError(hresult::E_ACCESSDENIED, "Folders cannot be deleted in this store.");
         if (!where->itemId)
             ThrowNotFound();
-        DeleteStoredItem(*session_, *where->itemId);
+        DeleteItem(session_, *where);
     });
 }
 

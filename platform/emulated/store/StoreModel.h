@@ -92,7 +92,9 @@ class StoreModel {
     MailboxInfo AddMailbox(const NewMailbox& mailbox);
     std::vector<MailboxInfo> Mailboxes();
     std::optional<MailboxInfo> FindMailbox(const std::string& address);
-    // Adds a folder (and the folders above it) to a mailbox.
+    // Adds a folder (and the folders above it) to a mailbox; each new folder
+    // is saved into its parent with the store's synchronous save events
+    // (new item and collection bits).
     FolderInfo AddFolder(const std::string& address, const std::string& path);
     std::vector<FolderInfo> Folders(const std::string& address);
 
@@ -100,6 +102,9 @@ class StoreModel {
     std::vector<StoredItem> Items(const std::string& folderUrl);
     // The item at url; a missing item throws ComError DB_E_NOTFOUND.
     StoredItem ReadItem(const std::string& url);
+    // Deletes the item at url, running the store's synchronous delete
+    // events; a missing item throws ComError DB_E_NOTFOUND.
+    void DeleteItem(const std::string& url);
     // Every event registration item of the server.
     std::vector<StoredItem> RegistrationItems();
 
@@ -114,7 +119,6 @@ class StoreModel {
   private:
     MailboxInfo Describe(const MailboxRow& mailbox);
     int64_t InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bool system);
-    void InsertFolder(int64_t mailboxId, const std::string& path, bool inbox);
     MailboxRow RequireMailbox(const std::string& address);
 
     std::shared_ptr<StoreSession> session_;

@@ -75,9 +75,10 @@ class InstallForm {
     // The confirmation of the complete uninstall, lines broken by single CRs.
     std::string UninstallQuestion() const;
 
-    // After a batch run: the error log as it stood when the run ended, and
-    // the program's exit status (1 when that log is not empty, else 0).
-    const std::string& BatchLog() const { return batchLog_; }
+    // After a batch run: every entry the run added to the error log, newest
+    // first, also those that CHANGE's clearing took out of the window; and
+    // the program's exit status, 1 when there is any such entry, else 0.
+    std::string BatchLog() const { return log_.RunText(); }
     int BatchExitStatus() const;
 
     forms::Form& Window() { return window_; }
@@ -166,7 +167,6 @@ class InstallForm {
     ComPlus::ComPlusPorts comPlus_;
     std::shared_ptr<platform::ComObject> objSink;
     int32_t lngProgress = 0;
-    std::string batchLog_;
     bool sinkMissingReported_ = false;
 };
 

@@ -99,6 +99,9 @@ class FakeDirectoryAdo : public platform::directory::Ado {
     int connectionsCreated = 0;
 
     std::shared_ptr<platform::directory::Connection> CreateConnection() override;
+    // A query finds nobody; with noRecords it returns no records object.
+    std::shared_ptr<platform::directory::Command> CreateCommand() override;
+    bool noRecords = false;
 };
 
 class FakeShell : public platform::Shell {

@@ -60,7 +60,7 @@ TEST_F(EmptyDirectory, ListsStayEmptyProgressBoxIsNeverShownAndActionsEndDisable
     }
 }
 
-TEST_F(EmptyDirectory, AQueryThatCannotRunEndsTheWalkAtOnceWithEmptyLists) {
+TEST_F(EmptyDirectory, AQueryThatCannotRunEndsTheWalkAtOnceWithEmptyListsAndOneEntry) {
     form->MbxInstList.AddItem("left over from an earlier run");
     form->cnn->Close();
     form->GetUsersWithMailboxes();
@@ -68,6 +68,10 @@ TEST_F(EmptyDirectory, AQueryThatCannotRunEndsTheWalkAtOnceWithEmptyLists) {
     EXPECT_EQ(form->SysMbxInstList.ListCount(), 0);
     EXPECT_EQ(pictureShown, 0);
     EXPECT_TRUE(world.activation.sink->calls.empty());
+    EXPECT_EQ(form->txtErr.Text(), "[" + world.fakes.Now() +
+                                       "] Mailbox directory query failed - ERROR: -2146824579 The "
+                                       "connection cannot be used to perform this operation. It "
+                                       "is either closed or invalid in this context.\r\n\r\n");
 }
 
 using ListedMailboxes = DiscoveryFixture;
@@ -290,6 +294,15 @@ TEST_F(StorePaths, FirstRelativeNameWithoutCnIsKeptAsTheStoreName) {
                             "plainstore@corp.example.com / plainstore"));
 }
 
+TEST_F(StorePaths, StoreAndGroupAreUpperCasedByUnicode) {
+    NewPerson person = world.Person("accent", "MAIL01");
+    person.homeMDB = "CN=Réserve,CN=Groupe Über,CN=InformationStore,CN=MAIL01";
+    AddPerson(person);
+    form->GetUsersWithMailboxes();
+    EXPECT_THAT(Entries(form->MbxInstList), ElementsAre("MAIL01 / GROUPE ÜBER / RÉSERVE / accent / "
+                                                        "accent@corp.example.com / accent"));
+}
+
 TEST_F(StorePaths, PathWithoutCnSeparatorLeavesStoreAndGroupEmpty) {
     NewPerson person = world.Person("flat", "MAIL01");
     person.homeMDB = "just a store";
@@ -344,6 +357,8 @@ TEST_F(StateChecks, WithoutLibraryObjectEveryMailboxIsNotRegistered) {
     EXPECT_THAT(Entries(bare->SysMbxInstList), ElementsAre(SystemEntry()));
     EXPECT_EQ(bare->txtErr.Text(), logBefore);
 }
+
+
 
 using DirectoryFaults = DiscoveryFixture;
 

@@ -23,8 +23,16 @@ void InstallForm::Form_Activate() {
     }
 }
 
-// Batch mode renews every registration and closes the program.
+// Batch mode renews every registration and closes the program. A window
+// closed during the first walk has unloaded the form: nothing is renewed,
+// and the run says so.
 void InstallForm::RunBatch() {
+    if (window_.IsUnloaded()) {
+        log_.AddMessage(
+            "Batch mode ended: the window was closed before the registrations were "
+            "renewed.");
+        return;
+    }
     RemoveEveryRegistration();
     Command2.Click();
 }

@@ -54,6 +54,9 @@ class InstallForm {
     // Mailbox discovery and refresh. RefreshForm's state: -1 tests for the
     // COM+ application now, 0 means the caller found it missing, any other
     // value present. A failure inside the refresh is logged as one entry.
+    // One walk runs at a time: while it yields to the window, clicks that
+    // would start work are ignored, and closing the window ends the walk at
+    // the next record and then unloads the form.
     void RefreshForm(int16_t state);
     void GetClusterName();
     void GetUsersWithMailboxes();
@@ -133,6 +136,9 @@ class InstallForm {
     void DesignControls();
     void DesignOptions();
     void ConnectHandlers();
+    // The handler, run only while no walk runs.
+    forms::Handler UnlessWalking(forms::Handler handler);
+    bool KeepLoadedDuringWalk();
     // Start-up pieces.
     void LearnNames();
     void PreparePicture1();
@@ -167,6 +173,11 @@ class InstallForm {
     ComPlus::ComPlusPorts comPlus_;
     std::shared_ptr<platform::ComObject> objSink;
     int32_t lngProgress = 0;
+    // The mailbox walk: whether one runs, "Show disabled" as it started,
+    // and whether the window was closed meanwhile.
+    bool walking_ = false;
+    int walkShowDisabled_ = forms::CheckBox::kChecked;
+    bool closeRequested_ = false;
     bool sinkMissingReported_ = false;
 };
 

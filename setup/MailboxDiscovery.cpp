@@ -177,7 +177,8 @@ class MailboxWalk {
         form_.lngProgress = 0;
         form_.Picture1.SetScaleWidth(TotalOf(records));
         form_.Picture1.SetVisible(true);
-        while (!AtEnd(&records)) {
+        // A window closed meanwhile ends the walk before the next record.
+        while (!form_.closeRequested_ && !AtEnd(&records)) {
             ProcessRecord(records);
             // A record that cannot be left ends the walk; going on would
             // read the same record for ever.
@@ -322,8 +323,30 @@ class MailboxWalk {
     std::optional<ComError> queryFailure_;
 };
 
+// One walk at a time: a walk asked for while one runs (from a click it let
+// through) does nothing. A window closed during the walk unloads the form
+// once the walk has ended.
 void InstallForm::GetUsersWithMailboxes() {
-    MailboxWalk(*this).Run();
+    if (walking_) {
+        return;
+    }
+    struct Walking {
+        InstallForm& form;
+        explicit Walking(InstallForm& f) : form(f) {
+            form.walking_ = true;
+            form.walkShowDisabled_ = form.Check7.Value();
+        }
+        ~Walking() { form.walking_ = false; }
+        Walking(const Walking&) = delete;
+        Walking& operator=(const Walking&) = delete;
+    };
+    {
+        const Walking walking(*this);
+        MailboxWalk(*this).Run();
+    }
+    if (closeRequested_) {
+        window_.Unload();
+    }
 }
 
 }  // namespace setup

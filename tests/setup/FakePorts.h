@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -167,10 +168,17 @@ class FakeMessageBox : public setup::forms::MessageBox {
     }
 };
 
+// What the user does while the form yields: onDoEvents, at every yield.
 class FakeEventLoop : public setup::forms::EventLoop {
   public:
     int runs = 0;
-    void DoEvents() override { ++runs; }
+    std::function<void()> onDoEvents;
+    void DoEvents() override {
+        ++runs;
+        if (onDoEvents) {
+            onDoEvents();
+        }
+    }
 };
 
 class FakeTextMeasure : public setup::forms::TextMeasure {

@@ -78,12 +78,13 @@ void SetupWindow::Activate() {
     }
 }
 
-// The close box unloads the form, as Exit does.
+// The close box unloads the form, as Exit does. A form that stays loaded
+// for now (a walk ends first) closes the window when it unloads.
 void SetupWindow::closeEvent(QCloseEvent* event) {
     if (!form_.Window().IsUnloaded()) {
         form_.Window().Unload();
     }
-    event->accept();
+    event->setAccepted(form_.Window().IsUnloaded());
 }
 
 void SetupWindow::HandleUnload() {

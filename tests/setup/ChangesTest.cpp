@@ -244,17 +244,40 @@ TEST_F(Changes, WithoutTheLibraryObjectOneEntrySaysSoAndTheRunGoesOn) {
     EXPECT_EQ(form->Window().MousePointer(), 0);
 }
 
-TEST_F(Changes, BatchModeCreatesForEveryRegisteredEntryAgain) {
+// Removing first left the mailbox unstamped until it was created again, and
+// for good when the run was cut short.
+TEST_F(Changes, BatchModeRenewsEveryRegisteredEntryByCreationAlone) {
     Load("-b");
     form->MbxUninstList.AddItem(Entry("Ann", "ann@c.com"));
     form->MbxUninstList.AddItem(Entry("Bob", "bob@c.com"));
     form->MbxUninstList.SetSelected(1, true);
     form->Check4.SetValue(CheckBox::kChecked);
     form->Command1.Click();
-    ASSERT_EQ(Calls().size(), 3u);
-    EXPECT_EQ(Calls()[0].rfind("RemoveRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
-    EXPECT_EQ(Calls()[1].rfind("CreateRegItem(&" + std::string(kUrl) + "/ann@c.com", 0), 0u);
-    EXPECT_EQ(Calls()[2].rfind("CreateRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
+    ASSERT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Calls()[0].rfind("CreateRegItem(&" + std::string(kUrl) + "/ann@c.com", 0), 0u);
+    EXPECT_EQ(Calls()[1].rfind("CreateRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
+}
+
+// A directory that cannot be asked lists nothing: the run must not pass.
+TEST_F(Changes, BatchRunFailsWhenTheDirectoryQueryCannotRun) {
+    const struct {
+        std::string fault;  // "" for no records object
+        int32_t number;
+        std::string description;
+    } rows[] = {{"CreateCommand", -2147221164, "Class not registered"},
+                {"Execute", -2147217865, "Table does not exist."},
+                {"", 91, "Object variable or With block variable not set"}};
+    for (const auto& row : rows) {
+        world = setupfakes::FakeWorld{};
+        world.directoryAdo.faults.Plant(row.fault, row.number, row.description);
+        world.directoryAdo.noRecords = row.fault.empty();
+        Load("-b");
+        form->Form_Activate();
+        std::ostringstream err;
+        EXPECT_EQ(setup::FinishBatchRun(*form, err), 1);
+        EXPECT_EQ(err.str(), "[" + world.Now() + "] Mailbox directory query failed - ERROR: " +
+                                 std::to_string(row.number) + " " + row.description + "\r\n\r\n");
+    }
 }
 
 TEST_F(Changes, BatchRunWritesItsLogAndFailsWhenTheLogIsNotEmpty) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryRequests.h"
@@ -398,6 +399,54 @@ TEST_F(StateChecks, WithoutLibraryObjectEveryMailboxIsNotRegistered) {
     EXPECT_THAT(Entries(bare->MbxInstList), ElementsAre(UserEntry("alice")));
     EXPECT_THAT(Entries(bare->SysMbxInstList), ElementsAre(SystemEntry()));
     EXPECT_EQ(bare->txtErr.Text(), logBefore);
+}
+
+using OneWalk = DiscoveryFixture;
+
+TEST_F(OneWalk, ClicksThatWouldStartWorkAreIgnoredWhileTheWalkYields) {
+    world.AddMailbox("alice@corp.example.com");
+    world.AddMailbox("bob@corp.example.com");
+    world.fakes.eventLoop.onDoEvents = [this] {
+        for (auto* button : {&form->Command1, &form->Command4, &form->Command6}) {
+            button->UserClick();  // CHANGE, Uninstall completely, Select All
+        }
+        form->Check7.UserClick();  // Show disabled
+    };
+    form->GetUsersWithMailboxes();
+    EXPECT_THAT(Entries(form->MbxInstList), ElementsAre(UserEntry("alice"), UserEntry("bob")));
+    EXPECT_EQ(world.activation.sink->calls.size(), 3u) << "one state check a mailbox";
+    EXPECT_TRUE(world.fakes.messageBox.shown.empty()) << "no uninstall question";
+    EXPECT_EQ(form->Command6.Caption(), "Select All");
+    EXPECT_EQ(form->Check7.Value(), CheckBox::kChecked);
+    EXPECT_FALSE(form->Window().IsUnloaded());
+}
+
+TEST_F(OneWalk, ClosingTheWindowEndsTheWalkAtTheNextRecordThenUnloads) {
+    world.AddMailbox("alice@corp.example.com");
+    world.AddMailbox("bob@corp.example.com");
+    world.fakes.eventLoop.onDoEvents = [this] {
+        form->Window().Unload();
+        EXPECT_FALSE(form->Window().IsUnloaded()) << "the connection must outlive the walk";
+    };
+    form->GetUsersWithMailboxes();
+    EXPECT_EQ(world.fakes.eventLoop.runs, 1);
+    EXPECT_THAT(Entries(form->MbxInstList), ElementsAre(UserEntry("alice")));
+    EXPECT_TRUE(form->Window().IsUnloaded());
+}
+
+TEST_F(OneWalk, ABatchRunClosedDuringItsWalkRenewsNothingAndFails) {
+    world.activation.sink
+        ->results[DiscoveryWorld::Url(world.systemMailbox) + "|StoreEvents/GlobalEvents"] = "1";
+    setup::InstallForm batch(world.Ports(), "-b");
+    batch.Form_Load();
+    world.fakes.eventLoop.onDoEvents = [&batch] { batch.Window().Unload(); };
+    batch.Form_Activate();
+    std::ostringstream err;
+    EXPECT_EQ(setup::FinishBatchRun(batch, err), 1);
+    EXPECT_EQ(err.str(), "[" + world.fakes.Now() +
+                             "] Batch mode ended: the window was closed before the "
+                             "registrations were renewed.\r\n\r\n");
+    EXPECT_EQ(world.activation.sink->calls.size(), 1u) << "the state check only";
 }
 
 using DirectoryFaults = DiscoveryFixture;

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryRequests.h"
 #include "tests/setup/DiscoveryWorld.h"
 
@@ -164,18 +165,21 @@ TEST_F(ClusterIdentity, AccountNameWithApostropheIsLookedUp) {
     EXPECT_EQ(form->txtErr.Text(), "");
 }
 
-TEST_F(ClusterIdentity, FailedLookUpIsLoggedOnceAndTheWindowKeepsWorking) {
+TEST_F(ClusterIdentity, FailedLookUpIsLoggedOnceAndTheListsAreReadAllTheSame) {
     form->blnIsClusterNode = true;
-    form->cnn->Close();
+    form->ClusterName = "PRESET";
+    world.AddMailbox("alice@corp.example.com");
+    platform::emulated::Faults(*world.db).Plant(
+        {0, "directory.execute", {}, -2147467259, "look-up refused", 1});
     form->RefreshForm(1);
     EXPECT_EQ(form->txtErr.Text(),
-              Stamped("Refresh of the mailbox lists failed - ERROR: -2146824579 The connection "
-                      "cannot be used to perform this operation. It is either closed or invalid "
-                      "in this context."));
+              Stamped("Cluster name look-up failed - ERROR: -2147467259 look-up refused"));
+    EXPECT_EQ(form->ClusterName, "");
+    EXPECT_EQ(form->MbxInstList.ListCount(), 1);
+    EXPECT_TRUE(form->Check3.Enabled());
     EXPECT_TRUE(form->txtErr.Visible());
     EXPECT_TRUE(form->Command3.Visible());
     form->Command3.Click();
-    form->cnn->Open(form->strSearchRoot, "", "", -1);
     form->RefreshForm(1);
     EXPECT_EQ(form->SysMbxInstList.ListCount(), 1);
     EXPECT_FALSE(form->txtErr.Visible());

@@ -74,6 +74,9 @@ class InstallForm {
     void Option2_Click();
     // The confirmation of the complete uninstall, lines broken by single CRs.
     std::string UninstallQuestion() const;
+    // The two captions of a "Select All" button: what its next click does.
+    static constexpr const char* kSelectAllCaption = "Select All";
+    static constexpr const char* kDeselectAllCaption = "Deselect All";
 
     // After a batch run: the error log as it stood when the run ended, and
     // the program's exit status (1 when that log is not empty, else 0).

@@ -74,4 +74,13 @@ if [ -f win32_window_tests.exe ] && command -v xvfb-run >/dev/null && wanted win
     step "setup window" timeout 120 xvfb-run -a sh -c \
         '"$1" ./win32_window_tests.exe; status=$?; "$2" -k; exit $status' sh "$wine" "$wineserver"
 fi
+if [ -f window_bench.exe ] && command -v xvfb-run >/dev/null && wanted bench; then
+    # A short run keeps the benchmark working; its figures mean nothing.
+    # MORVANE_BENCH_QUICK set empty asks for the full run (bench/README.md).
+    "$wineserver" -k >/dev/null 2>&1 || true
+    step "window benchmark" timeout 300 xvfb-run -a sh -c \
+        'MORVANE_BENCH_QUICK="$4" MORVANE_BENCH_LAUNCHER="$1" sh "$3" ./window_bench.exe \
+            native_list_fill_ratio; status=$?; "$2" -k; exit $status' \
+        sh "$wine" "$wineserver" "$root/bench/smoke-run.sh" "${MORVANE_BENCH_QUICK-1}"
+fi
 exit $failed

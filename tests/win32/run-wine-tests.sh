@@ -7,39 +7,17 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build/win64}"
 bin="$build/bin"
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
-[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
+source "$root/scripts/wine-prefix.sh"
 if [ ! -x "$wine" ]; then
     echo "wine64 is not installed: the Windows tests are skipped" >&2
     exit 0
 fi
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-wine.XXXXXX")"
-export WINEPREFIX="$work/prefix" HOME="$work/home" WINEDEBUG=-all
-# No debugger on a crash: the step fails and the run goes on.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree,mshtml="
-export WINEARCH=win64
-mkdir -p "$HOME"
-cleanup() {
-    "$wineserver" -k >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The programs run from one folder, as they are installed: the library, the
-# setup program and the test programs side by side.
-stage="$work/stage"
-mkdir -p "$stage"
-cp "$bin"/*.exe "$stage"/
-if compgen -G "$bin/*.dll" >/dev/null; then cp "$bin"/*.dll "$stage"/; fi
-
 run() { timeout 120 "$wine" "$@"; }
 
 echo "== preparing the wine prefix"
-run wineboot -i >/dev/null 2>&1
-run reg add 'HKCU\Software\Wine' /v Version /d win2003 /f >/dev/null 2>&1
-"$wineserver" -w
+prepare_wine_prefix "$bin"
+stage="$work/stage"
 
 failed=0
 step() {

@@ -43,10 +43,10 @@ class Planner {
         plan_.clientWidth = 2 * kMargin + 2 * panel + kColumnGap;
         const int right = kMargin + panel + kColumnGap;
         int y = kMargin;
-        PlacePanel(f_.Check2, f_.Command5, "SysMbxInstList", kMargin, y, panel);
-        y = PlacePanel(f_.Check5, f_.Command8, "SysMbxUninstList", right, y, panel) + kRowGap;
-        PlacePanel(f_.Check3, f_.Command6, "MbxInstList", kMargin, y, panel);
-        y = PlacePanel(f_.Check4, f_.Command7, "MbxUninstList", right, y, panel) + kRowGap;
+        PlacePanel(f_.Check2, f_.Command5, f_.SysMbxInstList, kMargin, y, panel);
+        y = PlacePanel(f_.Check5, f_.Command8, f_.SysMbxUninstList, right, y, panel) + kRowGap;
+        PlacePanel(f_.Check3, f_.Command6, f_.MbxInstList, kMargin, y, panel);
+        y = PlacePanel(f_.Check4, f_.Command7, f_.MbxUninstList, right, y, panel) + kRowGap;
         Place(f_.Check7.Name(), K::CheckBox, kMargin, y, check7);
         int bottom = y + check7.height;
         bottom = std::max(bottom, PlaceFrame(kMargin + check7.width + kRowGap, y, frame));
@@ -108,14 +108,14 @@ class Planner {
     // One list under its operation box and its "Select All" button; returns
     // the list's bottom.
     int PlacePanel(const forms::CheckBox& box, const forms::CommandButton& button,
-                   const std::string& list, int x, int y, int width) {
+                   const forms::ListBox& list, int x, int y, int width) {
         const TextSize boxSize = Box(box);
         const TextSize buttonSize = SelectAllButton(button);
         const int header = std::max(boxSize.height, buttonSize.height);
         Place(box.Name(), K::CheckBox, x, y + (header - boxSize.height) / 2, boxSize);
         Place(button.Name(), K::Button, x + width - buttonSize.width, y, buttonSize);
         const int listY = y + header + 4;
-        Place(list, K::List, x, listY, {width, kListHeight});
+        Place(list.Name(), K::List, x, listY, {width, kListHeight});
         return listY + kListHeight;
     }
 

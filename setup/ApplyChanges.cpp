@@ -46,7 +46,7 @@ void InstallForm::Command1_Click() {
     }
     RefreshForm(comPlusState);
     for (forms::CommandButton* button : {&Command5, &Command6, &Command7, &Command8}) {
-        button->SetCaption("Select All");
+        button->SetCaption(kSelectAllCaption);
     }
     window_.SetMousePointer(forms::Form::kPointerDefault);
 }

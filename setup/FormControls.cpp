@@ -52,7 +52,7 @@ void InstallForm::Check7_Click() {
 void InstallForm::ListSelectAll(forms::CommandButton& button, forms::ListBox& list) {
     const int position = list.ListIndex();
     const bool select = platform::text::EqualsNoCase(button.Caption(), "Select all");
-    button.SetCaption(select ? "Deselect All" : "Select All");
+    button.SetCaption(select ? kDeselectAllCaption : kSelectAllCaption);
     for (int index = 0; index < list.ListCount(); ++index) {
         list.SetSelected(index, select);
     }

@@ -27,7 +27,7 @@ void InstallForm::DesignControls() {
     Command3.SetCaption("Clear Error Log");
     Command4.SetCaption("Uninstall completely");
     for (forms::CommandButton* button : {&Command5, &Command6, &Command7, &Command8}) {
-        button->SetCaption("Select All");
+        button->SetCaption(kSelectAllCaption);
     }
     Check2.SetCaption("Register store-wide ");
     Check3.SetCaption("Register per-mailbox");

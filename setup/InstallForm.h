@@ -77,6 +77,9 @@ class InstallForm {
     void Option2_Click();
     // The confirmation of the complete uninstall, lines broken by single CRs.
     std::string UninstallQuestion() const;
+    // The two captions of a "Select All" button: what its next click does.
+    static constexpr const char* kSelectAllCaption = "Select All";
+    static constexpr const char* kDeselectAllCaption = "Deselect All";
 
     // After a batch run: every entry the run added to the error log, newest
     // first, also those that CHANGE's clearing took out of the window; and

@@ -1,6 +1,9 @@
 #include "setup/qt/SetupWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QRadioButton>
 #include <QTimer>
 
 namespace setup::qt {
@@ -85,6 +88,33 @@ void SetupWindow::closeEvent(QCloseEvent* event) {
         form_.Window().Unload();
     }
     event->setAccepted(form_.Window().IsUnloaded());
+}
+
+// The two options are one stop, as on Windows: Tab and Shift+Tab pass the
+// one that is not selected.
+bool SetupWindow::focusNextPrevChild(bool next) {
+    const bool moved = QWidget::focusNextPrevChild(next);
+    auto* option = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+    if (moved && option != nullptr && !option->isChecked()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    return moved;
+}
+
+// The arrow keys move between the two options and select, as on Windows.
+// Their group leaves the choice to the model, so the keys reach the window.
+void SetupWindow::keyPressEvent(QKeyEvent* event) {
+    QRadioButton* other = widgets_.Option1->hasFocus()   ? widgets_.Option2
+                          : widgets_.Option2->hasFocus() ? widgets_.Option1
+                                                         : nullptr;
+    const int key = event->key();
+    if (other != nullptr &&
+        (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right)) {
+        other->setFocus(Qt::TabFocusReason);
+        other->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SetupWindow::HandleUnload() {

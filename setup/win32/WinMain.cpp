@@ -32,14 +32,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                                 setup::win32::ProgramArguments(GetCommandLineW()));
         setup::win32::SetupWindow window(form, instance);
         messageBox.SetOwner(window.Handle());
+        eventLoop.SetDialog(window.Handle());
         form.Form_Load();
         if (!form.Window().IsUnloaded()) {
             window.Show(showCommand);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+            eventLoop.Run();
         }
         if (form.blnBatchMode)
             status = FinishBatch(form);

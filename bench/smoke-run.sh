@@ -3,10 +3,12 @@
 # reports no error and reports the counter named by the second argument with
 # a positive value. Further arguments go to the program. Only the results
 # are ever shown: the program's context names its path.
+# MORVANE_BENCH_LAUNCHER, when set, is the command that runs the program
+# (wine64 for a Windows program).
 program=$1
 counter=$2
 shift 2
-output=$("$program" --benchmark_format=json "$@" 2>/dev/null)
+output=$(${MORVANE_BENCH_LAUNCHER:-} "$program" --benchmark_format=json "$@" 2>/dev/null)
 status=$?
 results=${output#*\"benchmarks\"}
 if [ $status -ne 0 ]; then

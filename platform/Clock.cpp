@@ -29,7 +29,7 @@ const Clock& SystemClock() {
     return clock;
 }
 
-std::string GeneralDateText(const LocalTime& t) {
+std::string SortableDateText(const LocalTime& t) {
     char buffer[64];
     if (t.hour == 0 && t.minute == 0 && t.second == 0) {
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);

@@ -38,8 +38,14 @@ class FixedClock : public Clock {
 };
 
 // The general date-and-time text: the short date, a blank and the long time,
-// "2026-12-07 05:07:58"; the time is left out when it is exactly midnight.
-// The text never holds "[" or "]".
+// in the platform's own form (each platform's adapter folder holds it); the
+// time is left out when it is exactly midnight. The text never holds "[" or
+// "]".
 std::string GeneralDateText(const LocalTime& time);
+
+// The same in one fixed form, "2026-12-07 05:07:58" ("2026-12-07" at
+// midnight): the general date text on Linux, and the fall-back where the
+// platform's own form cannot be had.
+std::string SortableDateText(const LocalTime& time);
 
 }  // namespace platform

@@ -8,9 +8,6 @@ namespace {
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 bool SameNoCase(char a, char b) {
     return LowerAscii(a) == LowerAscii(b);
 }
@@ -32,12 +29,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 std::string ToLower(std::string_view text) {
     std::string result(text);
     std::transform(result.begin(), result.end(), result.begin(), LowerAscii);
-    return result;
-}
-
-std::string ToUpper(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), UpperAscii);
     return result;
 }
 

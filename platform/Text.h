@@ -15,6 +15,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
 std::string ToLower(std::string_view text);
+// Upper case by the platform's own Unicode mapping, one character for one
+// ("Réserve" gives "RÉSERVE"); each platform's adapter folder holds it.
 std::string ToUpper(std::string_view text);
 
 // Removes blanks (the space character only) from both ends.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job's demonstration: creates the embedded default server in the
-# build tree, registers the Morvane sink on a few mailboxes through its own
-# methods, delivers a handful of rated messages in both display formats and
-# prints what a mail client now shows.
+# build tree, installs the deliverables on it, registers the Morvane sink on a
+# few mailboxes through its own methods, delivers a handful of rated messages
+# in both display formats and prints what a mail client now shows. Nothing in
+# BIN_DIR is changed.
 #
 # Usage: scripts/demo.sh BIN_DIR   (the folder holding morvane-lab and Morvane.so)
 set -euo pipefail
@@ -21,8 +22,11 @@ for file in "$lab" "$library"; do
     fi
 done
 
-# The server lives beside the binaries, in the build tree.
+# The server lives beside the binaries, in the build tree; the deliverables
+# are installed into a folder of the server's, side by side as an
+# installation puts them, and run from there.
 export MORVANE_SERVER="$(dirname "$bin")/demo-server"
+programs="$MORVANE_SERVER/Morvane"
 domain=morvane.test
 mailbox_url() { echo "http://ex1/exadmin/$domain/mbx/$1"; }
 
@@ -30,7 +34,7 @@ heading() { printf '\n== %s ==\n' "$1"; }
 
 # The settings file the sink reads at every delivery, next to the library.
 display_format() {
-    printf '[Morvane Settings]\r\nSCLDisplayFormat=%s\r\n' "$1" >"$bin/Morvane.ini"
+    printf '[Morvane Settings]\r\nSCLDisplayFormat=%s\r\n' "$1" >"$programs/Morvane.ini"
     echo "Display format: $1"
 }
 
@@ -59,8 +63,13 @@ heading "The emulated mail server"
 "$lab" init --force
 "$lab" store list
 
-heading "Registering the library"
-"$lab" regsvr "$library"
+heading "Installing Morvane on the server"
+mkdir -p "$programs"
+installed=("$library")
+[ -x "$bin/MorvaneSetup" ] && installed+=("$bin/MorvaneSetup")
+cp "${installed[@]}" "$programs/"
+echo "Installed into $programs: $(cd "$programs" && ls | tr '\n' ' ')"
+"$lab" regsvr "$programs/Morvane.so"
 
 heading "Registering the sink through its own methods"
 archive_system=$(system_mailbox "Archive Store")
@@ -106,10 +115,10 @@ show ben.okafor@$domain "not registered: nothing is stamped"
 # MorvaneSetup opens its window on the same server and saves a picture of it
 # once the lists are filled (offscreen when there is no display); then it
 # closes as Exit does.
-if [ -x "$bin/MorvaneSetup" ]; then
+if [ -x "$programs/MorvaneSetup" ]; then
     heading "The setup window"
     window_png="$(dirname "$bin")/setup-window.png"
-    if (cd "$bin" && ./MorvaneSetup --screenshot "$window_png" 2>/dev/null); then
+    if (cd "$programs" && ./MorvaneSetup --screenshot "$window_png" 2>/dev/null); then
         echo "MorvaneSetup's window on this server: $window_png"
     else
         echo "MorvaneSetup could not show its window here."

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev
-    libsqlite3-dev libcli11-dev nlohmann-json3-dev
+    libsqlite3-dev libcli11-dev nlohmann-json3-dev libicu-dev
     qt6-base-dev fonts-dejavu-core
     # The fuzz targets: clang and the runtime that holds libFuzzer.
     clang libclang-rt-14-dev

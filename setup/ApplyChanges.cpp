@@ -46,18 +46,20 @@ void InstallForm::Command1_Click() {
     }
     RefreshForm(comPlusState);
     for (forms::CommandButton* button : {&Command5, &Command6, &Command7, &Command8}) {
-        button->SetCaption("Select All");
+        button->SetCaption(kSelectAllCaption);
     }
     window_.SetMousePointer(forms::Form::kPointerDefault);
 }
 
-// One pass: removal from the registered list, then creation, either from
-// the selected unregistered entries or, in batch mode, for every registered
-// entry again.
+// One pass: removal from the registered list, then creation from the
+// selected unregistered entries. Batch mode renews every registered entry by
+// creation alone, which replaces the item in one transaction: removing it
+// first would leave the mailbox unstamped until it is created again, and
+// for good when the run is cut short.
 void InstallForm::ApplyPass(const forms::CheckBox& removeBox, const forms::ListBox& registered,
                             const forms::CheckBox& createBox, const forms::ListBox& unregistered,
                             const std::string& subFolder, const std::string& matchScope) {
-    if (Ticked(removeBox)) {
+    if (!blnBatchMode && Ticked(removeBox)) {
         for (int position : Positions(registered, false)) {
             ChangeRegistration("RemoveRegItem", registered.List(position), subFolder, "");
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "setup/forms/Buttons.h"
@@ -36,10 +37,18 @@ class ErrorLog {
 
     const std::string& Text() const { return txtErr_.Text(); }
 
+    // Every entry the program run has written, each once, newest first and
+    // separated as in the window, with a renewed entry's latest time: also
+    // those that Clear or Replace have taken out of the window since.
+    std::string RunText() const;
+    bool RunHasEntries() const { return !runEntries_.empty(); }
+
   private:
     forms::TextBox& txtErr_;
     forms::CommandButton& command3_;
     const platform::Clock& clock_;
+    // The run's entries, oldest first, each as written to the window.
+    std::vector<std::string> runEntries_;
 };
 
 // The separator that follows every entry.

@@ -23,18 +23,24 @@ void InstallForm::Form_Activate() {
     }
 }
 
-// Batch mode renews every registration, keeps the log for the caller, and
-// closes the program.
+// Batch mode renews every registration and closes the program. A window
+// closed during the first walk has unloaded the form: nothing is renewed,
+// and the run says so.
 void InstallForm::RunBatch() {
+    if (window_.IsUnloaded()) {
+        log_.AddMessage(
+            "Batch mode ended: the window was closed before the registrations were "
+            "renewed.");
+        return;
+    }
     RemoveEveryRegistration();
-    batchLog_ = log_.Text();
     Command2.Click();
 }
 
 // Ticks the removal of every registered mailbox, store-wide and per
-// mailbox, and runs CHANGE when there is any. Entries are selected before a
-// box is ticked: the box's click handler refuses a tick while its list has
-// no selected entry.
+// mailbox, and runs CHANGE when there is any; in batch mode CHANGE renews
+// them instead. Entries are selected before a box is ticked: the box's
+// click handler refuses a tick while its list has no selected entry.
 void InstallForm::RemoveEveryRegistration() {
     Check2.SetValue(forms::CheckBox::kUnchecked);
     Check3.SetValue(forms::CheckBox::kUnchecked);
@@ -60,12 +66,13 @@ void InstallForm::SelectEvery(forms::ListBox& list) {
 }
 
 int InstallForm::BatchExitStatus() const {
-    return blnBatchMode && !batchLog_.empty() ? 1 : 0;
+    return blnBatchMode && log_.RunHasEntries() ? 1 : 0;
 }
 
 int FinishBatchRun(const InstallForm& form, std::ostream& err) {
-    if (!form.BatchLog().empty()) {
-        err << form.BatchLog();
+    const std::string log = form.BatchLog();
+    if (!log.empty()) {
+        err << log;
         err.flush();
     }
     return form.BatchExitStatus();

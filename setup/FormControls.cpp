@@ -37,7 +37,13 @@ void InstallForm::Check5_Click() {
     SelectionCheck(Check5, SysMbxUninstList, kSelectForUnregistration);
 }
 
+// During a walk the click is ignored: the box goes back to the value the
+// walk lists by.
 void InstallForm::Check7_Click() {
+    if (walking_) {
+        Check7.SetValue(walkShowDisabled_);
+        return;
+    }
     window_.SetMousePointer(forms::Form::kPointerHourglass);
     GetUsersWithMailboxes();
     window_.SetMousePointer(forms::Form::kPointerDefault);
@@ -46,7 +52,7 @@ void InstallForm::Check7_Click() {
 void InstallForm::ListSelectAll(forms::CommandButton& button, forms::ListBox& list) {
     const int position = list.ListIndex();
     const bool select = platform::text::EqualsNoCase(button.Caption(), "Select all");
-    button.SetCaption(select ? "Deselect All" : "Select All");
+    button.SetCaption(select ? kDeselectAllCaption : kSelectAllCaption);
     for (int index = 0; index < list.ListCount(); ++index) {
         list.SetSelected(index, select);
     }

@@ -27,7 +27,7 @@ void InstallForm::DesignControls() {
     Command3.SetCaption("Clear Error Log");
     Command4.SetCaption("Uninstall completely");
     for (forms::CommandButton* button : {&Command5, &Command6, &Command7, &Command8}) {
-        button->SetCaption("Select All");
+        button->SetCaption(kSelectAllCaption);
     }
     Check2.SetCaption("Register store-wide ");
     Check3.SetCaption("Register per-mailbox");
@@ -59,14 +59,15 @@ void InstallForm::DesignOptions() {
 }
 
 void InstallForm::ConnectHandlers() {
+    window_.OnQueryUnload([this] { return KeepLoadedDuringWalk(); });
     window_.OnUnload([this] { Form_Unload(); });
-    Command1.OnClick([this] { Command1_Click(); });
+    Command1.OnClick(UnlessWalking([this] { Command1_Click(); }));
     Command2.OnClick([this] { window_.Unload(); });
-    Command4.OnClick([this] { Command4_Click(); });
-    Command5.OnClick([this] { ListSelectAll(Command5, SysMbxInstList); });
-    Command6.OnClick([this] { ListSelectAll(Command6, MbxInstList); });
-    Command7.OnClick([this] { ListSelectAll(Command7, MbxUninstList); });
-    Command8.OnClick([this] { ListSelectAll(Command8, SysMbxUninstList); });
+    Command4.OnClick(UnlessWalking([this] { Command4_Click(); }));
+    Command5.OnClick(UnlessWalking([this] { ListSelectAll(Command5, SysMbxInstList); }));
+    Command6.OnClick(UnlessWalking([this] { ListSelectAll(Command6, MbxInstList); }));
+    Command7.OnClick(UnlessWalking([this] { ListSelectAll(Command7, MbxUninstList); }));
+    Command8.OnClick(UnlessWalking([this] { ListSelectAll(Command8, SysMbxUninstList); }));
     Check2.OnClick([this] { Check2_Click(); });
     Check3.OnClick([this] { Check3_Click(); });
     Check4.OnClick([this] { Check4_Click(); });
@@ -77,6 +78,23 @@ void InstallForm::ConnectHandlers() {
     Command3.OnClick([this] { log_.Clear(); });
     Label5.OnClick([this] { Label5_Click(); });
     Label5.OnMouseMove([this] { Label5_MouseMove(); });
+}
+
+forms::Handler InstallForm::UnlessWalking(forms::Handler handler) {
+    return [this, handler = std::move(handler)] {
+        if (!walking_) {
+            handler();
+        }
+    };
+}
+
+// A close during the walk is remembered; the walk ends at its next record
+// and then unloads the form.
+bool InstallForm::KeepLoadedDuringWalk() {
+    if (walking_) {
+        closeRequested_ = true;
+    }
+    return walking_;
 }
 
 bool InstallForm::IsBatchCommandLine(const std::string& commandLine) {

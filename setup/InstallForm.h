@@ -54,6 +54,9 @@ class InstallForm {
     // Mailbox discovery and refresh. RefreshForm's state: -1 tests for the
     // COM+ application now, 0 means the caller found it missing, any other
     // value present. A failure inside the refresh is logged as one entry.
+    // One walk runs at a time: while it yields to the window, clicks that
+    // would start work are ignored, and closing the window ends the walk at
+    // the next record and then unloads the form.
     void RefreshForm(int16_t state);
     void GetClusterName();
     void GetUsersWithMailboxes();
@@ -74,10 +77,14 @@ class InstallForm {
     void Option2_Click();
     // The confirmation of the complete uninstall, lines broken by single CRs.
     std::string UninstallQuestion() const;
+    // The two captions of a "Select All" button: what its next click does.
+    static constexpr const char* kSelectAllCaption = "Select All";
+    static constexpr const char* kDeselectAllCaption = "Deselect All";
 
-    // After a batch run: the error log as it stood when the run ended, and
-    // the program's exit status (1 when that log is not empty, else 0).
-    const std::string& BatchLog() const { return batchLog_; }
+    // After a batch run: every entry the run added to the error log, newest
+    // first, also those that CHANGE's clearing took out of the window; and
+    // the program's exit status, 1 when there is any such entry, else 0.
+    std::string BatchLog() const { return log_.RunText(); }
     int BatchExitStatus() const;
 
     forms::Form& Window() { return window_; }
@@ -132,6 +139,9 @@ class InstallForm {
     void DesignControls();
     void DesignOptions();
     void ConnectHandlers();
+    // The handler, run only while no walk runs.
+    forms::Handler UnlessWalking(forms::Handler handler);
+    bool KeepLoadedDuringWalk();
     // Start-up pieces.
     void LearnNames();
     void PreparePicture1();
@@ -166,7 +176,11 @@ class InstallForm {
     ComPlus::ComPlusPorts comPlus_;
     std::shared_ptr<platform::ComObject> objSink;
     int32_t lngProgress = 0;
-    std::string batchLog_;
+    // The mailbox walk: whether one runs, "Show disabled" as it started,
+    // and whether the window was closed meanwhile.
+    bool walking_ = false;
+    int walkShowDisabled_ = forms::CheckBox::kChecked;
+    bool closeRequested_ = false;
     bool sinkMissingReported_ = false;
 };
 

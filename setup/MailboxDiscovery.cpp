@@ -1,3 +1,4 @@
+#include <optional>
 #include <tuple>
 
 #include "platform/ComError.h"
@@ -110,8 +111,7 @@ class MailboxWalk {
         Skip([&] { form_.Check2.SetValue(forms::CheckBox::kUnchecked); });
         Skip([&] { form_.Check5.SetValue(forms::CheckBox::kUnchecked); });
         std::shared_ptr<Command> command = PrepareCommand();
-        std::shared_ptr<Recordset> records;
-        Skip([&] { records = Require(command).Execute(platform::directory::adCmdUnspecified); });
+        std::shared_ptr<Recordset> records = RunQuery(command);
         if (!AtEnd(records.get())) {
             WalkRecords(*records);
         }
@@ -134,7 +134,11 @@ class MailboxWalk {
         const std::string query =
             kQueryPart1 + (kQueryPart2 + form_.strSearchRoot) + kQueryPart3 + kQueryPart4;
         std::shared_ptr<Command> command;
-        Skip([&] { command = form_.ports_.directoryAdo.CreateCommand(); });
+        try {
+            command = form_.ports_.directoryAdo.CreateCommand();
+        } catch (const ComError& error) {
+            queryFailure_ = error;
+        }
         Skip([&] { Require(command).SetActiveConnection(form_.cnn); });
         Skip([&] { Require(command).SetCommandText(query); });
         const std::pair<const char*, Variant> properties[] = {
@@ -144,6 +148,22 @@ class MailboxWalk {
             Skip([&] { Require(command).SetProperty(name, value); });
         }
         return command;
+    }
+
+    // The query's records; without them (no command, a failed Execute, no
+    // records object) one log entry says why, and the lists stay empty.
+    std::shared_ptr<Recordset> RunQuery(const std::shared_ptr<Command>& command) {
+        try {
+            std::shared_ptr<Recordset> records =
+                Require(command).Execute(platform::directory::adCmdUnspecified);
+            Require(records);
+            return records;
+        } catch (const ComError& error) {
+            const ComError& reported = queryFailure_ ? *queryFailure_ : error;
+            form_.log_.AddMessage("Mailbox directory query failed - ERROR: " +
+                                  std::to_string(reported.number()) + " " + reported.description());
+            return nullptr;
+        }
     }
 
     // A failed end-of-records test counts as the end.
@@ -157,7 +177,8 @@ class MailboxWalk {
         form_.lngProgress = 0;
         form_.Picture1.SetScaleWidth(TotalOf(records));
         form_.Picture1.SetVisible(true);
-        while (!AtEnd(&records)) {
+        // A window closed meanwhile ends the walk before the next record.
+        while (!form_.closeRequested_ && !AtEnd(&records)) {
             ProcessRecord(records);
             // A record that cannot be left ends the walk; going on would
             // read the same record for ever.
@@ -299,10 +320,33 @@ class MailboxWalk {
     }
 
     InstallForm& form_;
+    std::optional<ComError> queryFailure_;
 };
 
+// One walk at a time: a walk asked for while one runs (from a click it let
+// through) does nothing. A window closed during the walk unloads the form
+// once the walk has ended.
 void InstallForm::GetUsersWithMailboxes() {
-    MailboxWalk(*this).Run();
+    if (walking_) {
+        return;
+    }
+    struct Walking {
+        InstallForm& form;
+        explicit Walking(InstallForm& f) : form(f) {
+            form.walking_ = true;
+            form.walkShowDisabled_ = form.Check7.Value();
+        }
+        ~Walking() { form.walking_ = false; }
+        Walking(const Walking&) = delete;
+        Walking& operator=(const Walking&) = delete;
+    };
+    {
+        const Walking walking(*this);
+        MailboxWalk(*this).Run();
+    }
+    if (closeRequested_) {
+        window_.Unload();
+    }
 }
 
 }  // namespace setup

@@ -55,7 +55,19 @@ void EnableLists(InstallForm& form) {
     }
 }
 
-// Steps 1 to 3 of the refresh; failures reach the caller.
+// A look-up that fails is logged and leaves the cluster name empty; the
+// lists are read all the same, with the node's own mailboxes.
+void LookUpClusterName(InstallForm& form) {
+    try {
+        form.GetClusterName();
+    } catch (const platform::ComError& error) {
+        form.ClusterName = "";
+        form.Log().AddMessage("Cluster name look-up failed - ERROR: " +
+                              std::to_string(error.number()) + " " + error.description());
+    }
+}
+
+// Steps 1 to 3 of the refresh; other failures reach the caller.
 void RefreshRegistrationState(InstallForm& form, int16_t state) {
     const std::string appName = basGlobals::kProductWord;
     const bool present = state == kTestNow ? ComPlus::ComPlusAppExists(form.ComPlusContext(),
@@ -69,7 +81,7 @@ void RefreshRegistrationState(InstallForm& form, int16_t state) {
     }
     EnableLists(form);
     if (form.blnIsClusterNode) {
-        form.GetClusterName();
+        LookUpClusterName(form);
     }
     form.GetUsersWithMailboxes();
 }

@@ -11,7 +11,7 @@ void Form::SetMousePointer(int pointer) {
 }
 
 void Form::Unload() {
-    if (unloaded_) {
+    if (unloaded_ || (queryUnload_ && queryUnload_())) {
         return;
     }
     unloaded_ = true;

@@ -20,7 +20,10 @@ class Form : public CaptionControl {
     void SetMousePointer(int pointer);
 
     void OnUnload(Handler handler) { unload_ = std::move(handler); }
-    // Unloads the window; later calls do nothing.
+    // Asked before every unload; true keeps the window loaded.
+    void OnQueryUnload(std::function<bool()> cancel) { queryUnload_ = std::move(cancel); }
+    // Unloads the window unless the query handler keeps it; later calls do
+    // nothing.
     void Unload();
     bool IsUnloaded() const { return unloaded_; }
 
@@ -28,6 +31,7 @@ class Form : public CaptionControl {
     int mousePointer_ = kPointerDefault;
     bool unloaded_ = false;
     Handler unload_;
+    std::function<bool()> queryUnload_;
 };
 
 }  // namespace setup::forms

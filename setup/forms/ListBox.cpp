@@ -45,6 +45,7 @@ void ListBox::SetSelected(int index, bool selected) {
     const auto position = static_cast<size_t>(index);
     if (selected_[position] != selected) {
         selected_[position] = selected;
+        lastMarked_ = index;
         Notify(Property::Selection);
     }
     if (listIndex_ != index) {

@@ -29,6 +29,9 @@ class ListBox : public Control {
     void SetSelected(int index, bool selected);
     // The number of selected entries.
     int SelCount() const;
+    // The position whose mark changed last: a Selection notification is
+    // about that entry alone, so a front end need not look at the others.
+    int LastMarked() const { return lastMarked_; }
 
     int ListIndex() const { return listIndex_; }
     // -1 .. ListCount() - 1; other values throw ComError 380.
@@ -48,6 +51,7 @@ class ListBox : public Control {
     std::vector<std::string> items_;
     std::vector<bool> selected_;
     int listIndex_ = -1;
+    int lastMarked_ = -1;
     int32_t horizontalExtent_ = 0;
 };
 

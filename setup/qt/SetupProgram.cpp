@@ -101,6 +101,10 @@ int RunSetupProgram(int argc, char* argv[]) {
         std::cerr << "MorvaneSetup: " << options.error << '\n';
         return 2;
     }
+    if (options.help || options.version) {
+        std::cout << (options.help ? UsageText() : "MorvaneSetup " MORVANE_VERSION "\n");
+        return 0;
+    }
     if (!PrepareDisplay(options)) {
         return 1;
     }

@@ -1,8 +1,10 @@
 #include "setup/qt/SetupWidgets.h"
 
+#include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "setup/qt/QtOwnership.h"
 
@@ -125,6 +127,41 @@ QHBoxLayout* LogRow(const SetupWidgets& w) {
     return row;
 }
 
+// Tab and Shift+Tab follow the window top left to bottom right, each list
+// after its operation box and its "Select All" button.
+void SetKeyboardOrder(const SetupWidgets& w) {
+    QWidget* const order[] = {w.Check2,      w.Command5,         w.SysMbxInstList, w.Check5,
+                              w.Command8,    w.SysMbxUninstList, w.Check3,         w.Command6,
+                              w.MbxInstList, w.Check4,           w.Command7,       w.MbxUninstList,
+                              w.Check7,      w.Option1,          w.Option2,        w.Command1,
+                              w.Command4,    w.Command2,         w.txtErr,         w.Command3};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+// The two options form a group for the arrow keys (see SetupWindow); the
+// group leaves the choice to the model: it is not exclusive.
+void GroupOptions(QWidget* window, const SetupWidgets& w) {
+    auto* group = MakeOwned<QButtonGroup>(window);
+    group->setExclusive(false);
+    group->addButton(w.Option1);
+    group->addButton(w.Option2);
+}
+
+// A list or the log with the focus shows it in its border, also while it
+// holds no entry on which the focus could show.
+void ShowFocusOnBorders(const SetupWidgets& w) {
+    const QString border = QStringLiteral(
+        "%1 { border: 1px solid palette(mid); }"
+        " %1:focus { border: 1px solid palette(highlight); }");
+    for (ExtentListWidget* list :
+         {w.SysMbxInstList, w.SysMbxUninstList, w.MbxInstList, w.MbxUninstList}) {
+        list->setStyleSheet(border.arg(QStringLiteral("QListView")));
+    }
+    w.txtErr->setStyleSheet(border.arg(QStringLiteral("QPlainTextEdit")));
+}
+
 }  // namespace
 
 SetupWidgets BuildSetupWidgets(QWidget* window) {
@@ -139,6 +176,9 @@ SetupWidgets BuildSetupWidgets(QWidget* window) {
     root->addWidget(w.Picture1);
     root->addLayout(LogRow(w));
     root->addWidget(w.Label5, 0, Qt::AlignRight);
+    SetKeyboardOrder(w);
+    GroupOptions(window, w);
+    ShowFocusOnBorders(w);
     return w;
 }
 

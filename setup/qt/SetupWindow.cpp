@@ -1,6 +1,9 @@
 #include "setup/qt/SetupWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QRadioButton>
 #include <QTimer>
 
 namespace setup::qt {
@@ -78,12 +81,40 @@ void SetupWindow::Activate() {
     }
 }
 
-// The close box unloads the form, as Exit does.
+// The close box unloads the form, as Exit does. A form that stays loaded
+// for now (a walk ends first) closes the window when it unloads.
 void SetupWindow::closeEvent(QCloseEvent* event) {
     if (!form_.Window().IsUnloaded()) {
         form_.Window().Unload();
     }
-    event->accept();
+    event->setAccepted(form_.Window().IsUnloaded());
+}
+
+// The two options are one stop, as on Windows: Tab and Shift+Tab pass the
+// one that is not selected.
+bool SetupWindow::focusNextPrevChild(bool next) {
+    const bool moved = QWidget::focusNextPrevChild(next);
+    auto* option = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+    if (moved && option != nullptr && !option->isChecked()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    return moved;
+}
+
+// The arrow keys move between the two options and select, as on Windows.
+// Their group leaves the choice to the model, so the keys reach the window.
+void SetupWindow::keyPressEvent(QKeyEvent* event) {
+    QRadioButton* other = widgets_.Option1->hasFocus()   ? widgets_.Option2
+                          : widgets_.Option2->hasFocus() ? widgets_.Option1
+                                                         : nullptr;
+    const int key = event->key();
+    if (other != nullptr &&
+        (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right)) {
+        other->setFocus(Qt::TabFocusReason);
+        other->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SetupWindow::HandleUnload() {

@@ -35,6 +35,8 @@ class SetupWindow : public QWidget {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BindControls(QtShell* shell);

@@ -48,18 +48,7 @@ void GdiCanvas::Clear(int32_t backColor) {
 }
 
 SIZE GdiCanvas::Measure(const std::string& text, const forms::Font& font) {
-    GdiFont gdiFont(font);
-    HGDIOBJ previous = SelectObject(dc_, gdiFont.Handle());
-    std::wstring wide = platform::win32::Utf8ToWide(text);
-    SIZE size{0, 0};
-    GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
-    if (wide.empty()) {
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc_, &metrics);
-        size.cy = metrics.tmHeight;
-    }
-    SelectObject(dc_, previous);
-    return size;
+    return GdiFont(font).Measure(dc_, text);
 }
 
 double GdiCanvas::TextWidth(const std::string& text, const forms::Font& font) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/WideText.h"
+#include "setup/win32/KeyboardFocus.h"
 #include "setup/win32/ModelControls.h"
 
 namespace setup::win32 {
@@ -47,7 +48,9 @@ NativeStyle StyleOf(ControlKind kind) {
             // Not automatic: the model decides the value, also grey (2).
             return {L"BUTTON", BS_3STATE, 0};
         case ControlKind::Option:
-            return {L"BUTTON", BS_RADIOBUTTON, 0};
+            // Automatic, so that the arrow keys select as they move; the
+            // model's value is shown after every click all the same.
+            return {L"BUTTON", BS_AUTORADIOBUTTON, 0};
         case ControlKind::Frame:
             return {L"BUTTON", BS_GROUPBOX, 0};
         case ControlKind::Label:
@@ -56,16 +59,22 @@ NativeStyle StyleOf(ControlKind kind) {
             return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
         case ControlKind::List:
             return {L"LISTBOX",
-                    LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL |
-                        WS_BORDER,
+                    LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL,
                     WS_EX_CLIENTEDGE};
         case ControlKind::Text:
-            return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_BORDER,
+            return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL,
                     WS_EX_CLIENTEDGE};
         case ControlKind::Picture:
             return {kPictureClass, WS_BORDER, 0};
     }
     return {L"STATIC", 0, 0};
+}
+
+TextSize MeasureText(const std::string& text, const forms::Font& font) {
+    HDC screen = GetDC(nullptr);
+    const SIZE size = GdiFont(font).Measure(screen, text);
+    ReleaseDC(nullptr, screen);
+    return {size.cx, size.cy};
 }
 
 // Multi-line edit controls want CR LF line ends.
@@ -84,17 +93,24 @@ std::wstring WithCrLf(const std::string& text) {
 
 SetupWindow::SetupWindow(InstallForm& form, HINSTANCE instance) : form_(form) {
     RegisterClasses(instance, &SetupWindow::WindowProc, &SetupWindow::PictureProc);
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    const WindowPlan plan = PlanSetupWindow(form, MeasureText, GetSystemMetrics(SM_CXMENUCHECK));
+    CreateMainWindow(instance, plan);
+    CreateToolTips(instance);
+    CreateControls(instance, plan);
+    formToken_ = form.Window().Subscribe(
+        [this](forms::Control&, forms::Property property) { OnFormChanged(property); });
+}
+
+// Not clipping its children: the window paints its background beneath the
+// frame, which draws only its border and caption.
+void SetupWindow::CreateMainWindow(HINSTANCE instance, const WindowPlan& plan) {
+    RECT frame{0, 0, plan.clientWidth, plan.clientHeight};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
-    std::wstring caption = Utf8ToWide(form.Window().Caption());
+    std::wstring caption = Utf8ToWide(form_.Window().Caption());
     window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance, this);
-    CreateToolTips(instance);
-    CreateControls(instance);
-    formToken_ = form.Window().Subscribe(
-        [this](forms::Control&, forms::Property property) { OnFormChanged(property); });
 }
 
 SetupWindow::~SetupWindow() {
@@ -113,23 +129,30 @@ HWND SetupWindow::ControlHandle(const std::string& name) const {
     return nullptr;
 }
 
-void SetupWindow::CreateControls(HINSTANCE instance) {
+// The controls in the plan's order, which is the keyboard order; siblings
+// clip each other, so the frame beneath its options leaves them alone.
+void SetupWindow::CreateControls(HINSTANCE instance, const WindowPlan& plan) {
     int id = kFirstControlId;
-    for (const ControlPlace& place : SetupWindowLayout()) {
+    ControlKind previous = ControlKind::Frame;
+    for (const ControlPlace& place : plan.places) {
         forms::Control* control = ModelControl(form_, place.name);
         if (control == nullptr)
             continue;
         NativeStyle native = StyleOf(place.kind);
-        HWND handle = CreateWindowExW(
-            native.exStyle, native.className, L"", native.style | WS_CHILD | WS_TABSTOP, place.x,
-            place.y, place.width, place.height, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        const bool joinsGroup = place.kind == ControlKind::Option && previous == place.kind;
+        const DWORD style =
+            native.style | WS_CHILD | WS_CLIPSIBLINGS | KeyboardStyle(place.kind, joinsGroup);
+        HWND handle =
+            CreateWindowExW(native.exStyle, native.className, L"", style, place.x, place.y,
+                            place.width, place.height, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (place.kind == ControlKind::Picture) {
             canvas_ = std::make_unique<GdiCanvas>(handle, place.width - 2, place.height - 2);
             SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(canvas_.get()));
             form_.Picture1.SetCanvas(canvas_.get());
         }
         BindControl(*control, place.kind, handle, id++);
+        previous = place.kind;
     }
 }
 
@@ -163,6 +186,8 @@ void SetupWindow::BindControl(forms::Control& control, ControlKind kind, HWND ha
     binding.control = &control;
     binding.kind = kind;
     binding.handle = handle;
+    if (auto* list = dynamic_cast<forms::ListBox*>(&control))
+        binding.list = std::make_unique<NativeList>(window_, handle, id, *list);
     binding.token = control.Subscribe([this, id](forms::Control&, forms::Property property) {
         auto found = bindings_.find(id);
         if (found != bindings_.end())
@@ -173,9 +198,13 @@ void SetupWindow::BindControl(forms::Control& control, ControlKind kind, HWND ha
 
 void SetupWindow::ApplyAll(Binding& binding) {
     using P = forms::Property;
-    for (P property : {P::Font, P::Caption, P::Value, P::Items, P::Text, P::HorizontalExtent,
-                       P::ToolTip, P::Enabled, P::Visible})
+    for (P property : {P::Font, P::Caption, P::Value, P::Text, P::ToolTip, P::Enabled, P::Visible})
         Apply(binding, property);
+    if (binding.list != nullptr) {
+        ++applying_;
+        binding.list->ShowWhole();
+        --applying_;
+    }
 }
 
 void SetupWindow::Apply(Binding& binding, forms::Property property) {
@@ -195,9 +224,13 @@ void SetupWindow::Apply(Binding& binding, forms::Property property) {
                 SendMessageW(handle, BM_SETCHECK, option->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         case P::Enabled:
+            if (!control.Enabled())
+                PassFocusOn(window_, handle);
             EnableWindow(handle, control.Enabled());
             break;
         case P::Visible:
+            if (!control.Visible())
+                PassFocusOn(window_, handle);
             ShowWindow(handle, control.Visible() ? SW_SHOW : SW_HIDE);
             break;
         case P::Font:
@@ -216,7 +249,8 @@ void SetupWindow::Apply(Binding& binding, forms::Property property) {
         case P::Selection:
         case P::ListIndex:
         case P::HorizontalExtent:
-            ApplyList(binding, property);
+            if (binding.list != nullptr)
+                binding.list->Show(property);
             break;
         case P::ToolTip:
             ApplyToolTip(binding);
@@ -227,34 +261,12 @@ void SetupWindow::Apply(Binding& binding, forms::Property property) {
     --applying_;
 }
 
-void SetupWindow::ApplyList(Binding& binding, forms::Property property) {
-    auto* list = dynamic_cast<forms::ListBox*>(binding.control);
-    if (list == nullptr)
-        return;
-    HWND handle = binding.handle;
-    using P = forms::Property;
-    if (property == P::Items) {
-        SendMessageW(handle, LB_RESETCONTENT, 0, 0);
-        for (int i = 0; i < list->ListCount(); ++i)
-            SendMessageW(handle, LB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(Utf8ToWide(list->List(i)).c_str()));
-    }
-    if (property == P::Items || property == P::Selection) {
-        for (int i = 0; i < list->ListCount(); ++i)
-            SendMessageW(handle, LB_SETSEL, list->Selected(i) ? TRUE : FALSE, i);
-    }
-    if ((property == P::Items || property == P::Selection || property == P::ListIndex) &&
-        list->ListIndex() >= 0)
-        SendMessageW(handle, LB_SETCARETINDEX, static_cast<WPARAM>(list->ListIndex()), FALSE);
-    if (property == P::HorizontalExtent)
-        SendMessageA(handle, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(list->HorizontalExtent()),
-                     0);
-}
-
 void SetupWindow::Show(int showCommand) {
     if (window_ == nullptr)
         return;
     ShowWindow(window_, showCommand);
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    RestoreFocus(window_, nullptr);
     UpdateWindow(window_);
     PostMessageW(window_, kFirstActivation, 0, 0);
 }
@@ -280,20 +292,6 @@ void SetupWindow::OnFormChanged(forms::Property property) {
     }
 }
 
-void SetupWindow::ReadListSelection(Binding& binding) {
-    auto* list = dynamic_cast<forms::ListBox*>(binding.control);
-    if (list == nullptr)
-        return;
-    for (int i = 0; i < list->ListCount(); ++i) {
-        bool selected = SendMessageW(binding.handle, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0;
-        if (selected != list->Selected(i))
-            list->UserSelect(i, selected);
-    }
-    int caret = static_cast<int>(SendMessageW(binding.handle, LB_GETCARETINDEX, 0, 0));
-    if (caret != list->ListIndex() && caret < list->ListCount())
-        list->UserSetListIndex(caret);
-}
-
 void SetupWindow::OnCommand(int id, int code) {
     auto found = bindings_.find(id);
     if (found == bindings_.end() || applying_ > 0)
@@ -309,8 +307,8 @@ void SetupWindow::OnCommand(int id, int code) {
             option->UserClick();
         else if (auto* label = dynamic_cast<forms::Label*>(&control))
             label->UserClick();
-    } else if (code == LBN_SELCHANGE) {
-        ReadListSelection(binding);
+    } else if (code == LBN_SELCHANGE && binding.list != nullptr) {
+        binding.list->ReadSelection();
     }
 }
 
@@ -335,12 +333,30 @@ LRESULT SetupWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE && IsChild(self, GetFocus()))
+                lastFocus_ = GetFocus();
             if (LOWORD(wParam) != WA_INACTIVE)
                 Activate();
+            break;
+        case WM_SETFOCUS:
+            RestoreFocus(self, lastFocus_);
+            return 0;
+        case WM_NEXTDLGCTL:
+            MoveFocus(self, wParam, lParam);
+            return 0;
+        case WM_CHANGEUISTATE:
+        case WM_UPDATEUISTATE:
+            if (!KeepFocusVisible(wParam))
+                return 0;
             break;
         case kFirstActivation:
             if (!activated_)
                 Activate();
+            return 0;
+        case WM_TIMER:
+            if (auto found = bindings_.find(static_cast<int>(wParam));
+                found != bindings_.end() && found->second.list != nullptr)
+                found->second.list->Resume();
             return 0;
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam)))

@@ -7,6 +7,7 @@
 #include "setup/InstallForm.h"
 #include "setup/win32/GdiCanvas.h"
 #include "setup/win32/GdiFont.h"
+#include "setup/win32/NativeList.h"
 #include "setup/win32/WindowLayout.h"
 
 namespace setup::win32 {
@@ -39,18 +40,18 @@ class SetupWindow {
         HWND handle;
         int token;
         std::unique_ptr<GdiFont> font;
+        std::unique_ptr<NativeList> list;  // for a list
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls(HINSTANCE instance);
+    void CreateMainWindow(HINSTANCE instance, const WindowPlan& plan);
+    void CreateControls(HINSTANCE instance, const WindowPlan& plan);
     void BindControl(forms::Control& control, ControlKind kind, HWND handle, int id);
     void Apply(Binding& binding, forms::Property property);
     void ApplyAll(Binding& binding);
-    void ApplyList(Binding& binding, forms::Property property);
     void OnCommand(int id, int code);
-    void ReadListSelection(Binding& binding);
     bool OnSetCursor(HWND over);
     void Activate();
     void OnFormChanged(forms::Property property);
@@ -64,6 +65,8 @@ class SetupWindow {
     HWND toolTips_ = nullptr;
     int formToken_ = 0;
     bool activated_ = false;
+    // The control that had the focus when the window was last deactivated.
+    HWND lastFocus_ = nullptr;
     // Model changes being shown: the notifications they cause are not
     // user actions.
     int applying_ = 0;

@@ -19,9 +19,21 @@ void Win32EventLoop::DoEvents() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        Dispatch(message);
     }
+}
+
+void Win32EventLoop::Run() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        Dispatch(message);
+}
+
+void Win32EventLoop::Dispatch(MSG& message) {
+    if (dialog_ != nullptr && IsWindow(dialog_) && IsDialogMessageW(dialog_, &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
 }
 
 int32_t Win32TextMeasure::GetSystemMetrics(int32_t index) {

@@ -22,9 +22,19 @@ class Win32MessageBox : public forms::MessageBox {
     HWND owner_ = nullptr;
 };
 
+// The window's messages pass the keyboard navigation of the dialog window
+// first (Tab, Shift+Tab, the arrow keys), as in a dialog box.
 class Win32EventLoop : public forms::EventLoop {
   public:
+    void SetDialog(HWND dialog) { dialog_ = dialog; }
     void DoEvents() override;
+    // Runs until the quit message.
+    void Run();
+
+  private:
+    void Dispatch(MSG& message);
+
+    HWND dialog_ = nullptr;
 };
 
 class Win32TextMeasure : public forms::TextMeasure {

@@ -1,12 +1,29 @@
 // MorvaneSetup on Windows: the form in its native window.
+#include <sstream>
+
 #include "setup/InstallForm.h"
 #include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
+#include "setup/win32/StandardError.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
 
+namespace {
+
+// The end of a batch run: its error log on standard error, and its exit
+// status as the program's.
+int FinishBatch(const setup::InstallForm& form) {
+    std::ostringstream log;
+    const int status = setup::FinishBatchRun(form, log);
+    setup::win32::WriteStandardError(log.str());
+    return status;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
+    int status = 0;
     {
         setup::win32::Win32MessageBox messageBox;
         setup::win32::Win32EventLoop eventLoop;
@@ -15,17 +32,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                                 setup::win32::ProgramArguments(GetCommandLineW()));
         setup::win32::SetupWindow window(form, instance);
         messageBox.SetOwner(window.Handle());
+        eventLoop.SetDialog(window.Handle());
         form.Form_Load();
         if (!form.Window().IsUnloaded()) {
             window.Show(showCommand);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+            eventLoop.Run();
         }
+        if (form.blnBatchMode)
+            status = FinishBatch(form);
     }
     if (comStarted)
         CoUninitialize();
-    return 0;
+    return status;
 }

@@ -105,6 +105,31 @@ TEST_F(ProfileFile, WriteKeepsOtherSectionsCommentsAndKeyOrder) {
               "[Added]\r\nk=v\r\n");
 }
 
+// ASCII text as UTF-16LE bytes.
+std::string Utf16Le(const std::string& ascii) {
+    std::string bytes;
+    for (char c : ascii)
+        bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+// A UTF-16LE file reads as its text, and a write keeps its encoding and
+// every unit of the lines it does not touch (an unpaired surrogate too).
+TEST_F(ProfileFile, Utf16LeFileIsReadAndWrittenInUtf16Le) {
+    const std::string mark("\xFF\xFE", 2);
+    const std::string u("\xFC\x00", 2);              // ü
+    const std::string sharpS("\xDF\x00", 2);         // ß
+    const std::string loneSurrogate("\x00\xD8", 2);  // U+D800 alone
+    const std::string before = mark + Utf16Le("[Morvane Settings]\r\nWord=Gr") + u +
+                               Utf16Le("\r\nOdd=") + loneSurrogate + Utf16Le("\r\n");
+    WriteFile(file, before);
+    EXPECT_EQ(Get("morvane settings", "word"), "Gr\xC3\xBC");
+    ASSERT_TRUE(Put("Morvane Settings", "SCLDisplayFormat", "Gr\xC3\xBC\xC3\x9F"));
+    EXPECT_EQ(ReadFile(file),
+              before + Utf16Le("SCLDisplayFormat=Gr") + u + sharpS + Utf16Le("\r\n"));
+    EXPECT_EQ(Get("Morvane Settings", "SCLDisplayFormat"), "Gr\xC3\xBC\xC3\x9F");
+}
+
 TEST_F(ProfileFile, WriteIntoAMissingFolderFailsAndLeavesNothing) {
     std::string missing = folder.File("no-such-folder/Morvane.ini");
     EXPECT_FALSE(platform::SystemProfile().WritePrivateProfileString("s", "k", "v", missing));

@@ -8,8 +8,9 @@
 //    with its text, and nothing else; anything else escapes and is reported;
 //  - a parsed command written back in the dialect parses to the same query;
 //  - a run returns only matching people, all of them up to the size limit,
-//    sorted by the key with people lacking it last; a sort on a key that a
-//    matching person holds several values of is refused with ComError.
+//    sorted by the key in the directory's collation with people lacking it
+//    last; a sort on a key that a matching person holds several values of
+//    is refused with ComError.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -20,10 +21,11 @@
 #include <vector>
 
 #include "platform/ComError.h"
-#include "platform/Text.h"
 #include "platform/Variant.h"
+#include "platform/emulated/directory/DirectoryCollation.h"
 #include "platform/emulated/directory/DirectoryQuery.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzValues.h"
 
 namespace {
 
@@ -31,7 +33,6 @@ using platform::Variant;
 using platform::emulated::DirectoryCondition;
 using platform::emulated::DirectoryQuery;
 using platform::emulated::Person;
-namespace text = platform::text;
 
 constexpr int32_t kErrorsInCommand = platform::hresult::FromUnsigned(0x80040E14);
 
@@ -100,24 +101,6 @@ void CheckWrittenBack(const DirectoryQuery& query) {
     FUZZ_CHECK(SameQuery(query, *again), "a parsed command written back gives the same query");
 }
 
-Variant ConsumeAttributeValue(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0:
-            return Variant::Null();
-        case 1:
-            return Variant(input.ConsumeIntegral<int32_t>());
-        case 2: {
-            std::vector<std::string> values;
-            const size_t count = input.ConsumeIntegralInRange<size_t>(0, 3);
-            for (size_t i = 0; i < count; ++i)
-                values.push_back(input.ConsumeRandomLengthString(24));
-            return Variant::StringArray(values);
-        }
-        default:
-            return Variant(input.ConsumeRandomLengthString(40));
-    }
-}
-
 std::vector<Person> ConsumePeople(FuzzedDataProvider& input) {
     std::vector<Person> people;
     const size_t count = input.ConsumeIntegralInRange<size_t>(0, 8);
@@ -126,7 +109,7 @@ std::vector<Person> ConsumePeople(FuzzedDataProvider& input) {
         const size_t attributes = input.ConsumeIntegralInRange<size_t>(0, 5);
         for (size_t a = 0; a < attributes; ++a) {
             const std::string name = input.ConsumeRandomLengthString(16);
-            person.Set(name, ConsumeAttributeValue(input));
+            person.Set(name, ConsumeVariant(input, false));
         }
         people.push_back(std::move(person));
     }
@@ -140,8 +123,8 @@ bool SortsBefore(const DirectoryQuery& query, const Person& a, const Person& b) 
         return y == nullptr;
     if (x == nullptr)
         return false;
-    const std::string left = text::ToLower(x->AppendToEmptyString());
-    const std::string right = text::ToLower(y->AppendToEmptyString());
+    const std::string left = platform::emulated::DirectorySortKey(x->AppendToEmptyString());
+    const std::string right = platform::emulated::DirectorySortKey(y->AppendToEmptyString());
     return query.descending ? right < left : left < right;
 }
 

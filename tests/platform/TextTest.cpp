@@ -40,5 +40,10 @@ TEST(TextSlices, LeftMidRightClampToTheText) {
     EXPECT_EQ(text::Right("http://x/Inbox", 5), "Inbox");
     EXPECT_EQ(text::Right("ab", 5), "ab");
     EXPECT_EQ(text::ToUpper("cn=Ex1"), "CN=EX1");
+    // Unicode letters as the platform maps them, one for one; bytes that
+    // are no UTF-8 character stay.
+    EXPECT_EQ(text::ToUpper("Réserve / cn=ωmega"), "RÉSERVE / CN=ΩMEGA");
+    EXPECT_EQ(text::ToUpper("straße"), "STRAßE");
+    EXPECT_EQ(text::ToUpper(std::string("a\xC3\0b\xFF", 5)), std::string("A\xC3\0B\xFF", 5));
     EXPECT_EQ(text::ToLower("EX1"), "ex1");
 }

@@ -1,6 +1,7 @@
 // Planted store failures at every store call the sink makes while a
 // delivered message is saved: the delivery always goes ahead, and the
 // message is either stamped completely or stored exactly as delivered.
+// Deletes and new folders in registered folders go ahead the same way.
 #include <gtest/gtest.h>
 
 #include "platform/ComError.h"
@@ -97,10 +98,53 @@ Delivery Unrated() {
     return delivery;
 }
 
+void PrepareRegisteredInbox(SinkServer& server, const std::string& eventMethod) {
+    const auto mailbox = server.AddMailbox("ann@example.com", server.firstStore);
+    ASSERT_EQ(server.RegisterInbox(mailbox.url, eventMethod), "1");
+}
+
+// The delete of a message from an Inbox registered for deletes too: the
+// sink only reads the event record, and the delete always goes ahead.
+SweepCase DeleteCase() {
+    SweepCase sweepCase;
+    sweepCase.name = "DeleteBegin of a message in an Inbox registered for deletes";
+    sweepCase.prepare = [](SinkServer& server) {
+        PrepareRegisteredInbox(server, "onsyncsave;onsyncdelete");
+        server.model.DeliverToInbox("ann@example.com", RatedIntoInbox().message);
+    };
+    sweepCase.run = [](SinkServer& server, platform::store::Ado&) {
+        const std::string url = server.model.FindMailbox("ann@example.com")->inboxUrl + "/" +
+                                RatedIntoInbox().message.subject + ".EML";
+        server.model.DeleteItem(url);
+        return url;
+    };
+    sweepCase.verify = [](SinkServer& server, const std::string& url, const StoreCall*, int32_t) {
+        EXPECT_THROW(server.model.ReadItem(url), platform::ComError);
+    };
+    return sweepCase;
+}
+
+// A new folder saved into a registered Inbox: the sink skips collections,
+// and the folder is made whatever fails.
+SweepCase FolderCase() {
+    SweepCase sweepCase;
+    sweepCase.name = "SaveBegin of a new folder in a registered Inbox";
+    sweepCase.prepare = [](SinkServer& server) { PrepareRegisteredInbox(server, "onsyncsave"); };
+    sweepCase.run = [](SinkServer& server, platform::store::Ado&) {
+        return server.model.AddFolder("ann@example.com", "Inbox/Projects").url;
+    };
+    sweepCase.verify = [](SinkServer& server, const std::string& url, const StoreCall*, int32_t) {
+        EXPECT_EQ(url, server.model.FindMailbox("ann@example.com")->inboxUrl + "/Projects");
+        EXPECT_EQ(server.model.Folders("ann@example.com").size(), 3u);  // root, Inbox, Projects
+    };
+    return sweepCase;
+}
+
 }  // namespace
 
 std::vector<SweepCase> SaveCases() {
-    return {SaveCase(RatedIntoInbox()), SaveCase(RatedStoreWideBare()), SaveCase(Unrated())};
+    return {SaveCase(RatedIntoInbox()), SaveCase(RatedStoreWideBare()), SaveCase(Unrated()),
+            DeleteCase(), FolderCase()};
 }
 
 namespace {
@@ -127,6 +171,16 @@ TEST(SaveFaultSweep, CleanRunsMakeTheExpectedStoreCalls) {
     EXPECT_EQ(rated.calls.front().url, rated.result);
     EXPECT_EQ(OperationsOf(RunClean(SaveCase(Unrated())).calls),
               Ops({"event.record", "field.read", "event.record"}));
+    // Deletes and folders: the record is fetched in each phase, nothing more.
+    for (const SweepCase& sweepCase : {DeleteCase(), FolderCase()}) {
+        const CleanRun clean = RunClean(sweepCase);
+        EXPECT_EQ(OperationsOf(clean.calls), Ops({"event.record", "event.record"}))
+            << sweepCase.name;
+        ASSERT_EQ(clean.calls.size(), 2u);
+        EXPECT_EQ(clean.calls[0].phase, "begin");
+        EXPECT_EQ(clean.calls[1].phase, "committed");
+        EXPECT_EQ(clean.calls[0].url, clean.result);
+    }
 }
 
 }  // namespace

@@ -27,19 +27,11 @@ class SinkObject : public platform::ComObject,
 
     void OnSyncSave(platform::store::EventInfo& info, const std::string& url,
                     int32_t flags) override {
-        SetSettingsFolderOverride(settingsFolder_);
-        if (!trace_) {
-            sink_.OnSyncSave(info, url, flags);
-            return;
-        }
-        trace_->SetPhase(PhaseOf(flags));
-        TracedEventInfo traced(info, *trace_, url);
-        sink_.OnSyncSave(traced, url, flags);
-        trace_->SetPhase("");
+        Call(&MorvaneCls::OnSyncSave, info, url, flags);
     }
     void OnSyncDelete(platform::store::EventInfo& info, const std::string& url,
                       int32_t flags) override {
-        sink_.OnSyncDelete(info, url, flags);
+        Call(&MorvaneCls::OnSyncDelete, info, url, flags);
     }
     int32_t Register(platform::store::EventInfo& info, const std::string& url,
                      int32_t flags) override {
@@ -47,6 +39,20 @@ class SinkObject : public platform::ComObject,
     }
 
   private:
+    template <typename Method>
+    void Call(Method method, platform::store::EventInfo& info, const std::string& url,
+              int32_t flags) {
+        SetSettingsFolderOverride(settingsFolder_);
+        if (!trace_) {
+            (sink_.*method)(info, url, flags);
+            return;
+        }
+        trace_->SetPhase(PhaseOf(flags));
+        TracedEventInfo traced(info, *trace_, url);
+        (sink_.*method)(traced, url, flags);
+        trace_->SetPhase("");
+    }
+
     static std::string PhaseOf(int32_t flags) {
         if ((flags & 0x01000000) != 0)
             return "begin";
@@ -132,9 +138,10 @@ std::string SinkServer::SystemMailboxUrl(const platform::emulated::MailboxStoreI
     return model.FindMailbox(store.systemMailbox)->url;
 }
 
-std::string SinkServer::RegisterInbox(const std::string& mailboxUrl) {
+std::string SinkServer::RegisterInbox(const std::string& mailboxUrl,
+                                      const std::string& eventMethod) {
     MorvaneCls sink(ado, clock);
-    std::string parent = mailboxUrl, sub = "inbox", name = kRegName, method = "onsyncsave",
+    std::string parent = mailboxUrl, sub = "inbox", name = kRegName, method = eventMethod,
                 sinkClass = kProgId, scope = "SHALLOW", criteria = kVisibleOnly, priority = "1";
     return sink.CreateRegItem(parent, sub, name, method, sinkClass, scope, criteria, priority);
 }

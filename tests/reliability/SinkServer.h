@@ -69,7 +69,8 @@ class SinkServer {
     // Registers the sink through its own CreateRegItem, as the setup program
     // does: in a mailbox's Inbox, or store-wide in the system mailbox's
     // GlobalEvents folder. Returns the status string.
-    std::string RegisterInbox(const std::string& mailboxUrl);
+    std::string RegisterInbox(const std::string& mailboxUrl,
+                              const std::string& eventMethod = "onsyncsave");
     std::string RegisterStoreWide(const platform::emulated::MailboxStoreInfo& store);
 
     // Writes the display format the way the setup program does.

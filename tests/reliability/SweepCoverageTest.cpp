@@ -3,6 +3,7 @@
 // record agrees with the faults the store itself meets.
 #include <gtest/gtest.h>
 
+#include "platform/emulated/db/FaultOperations.h"
 #include "tests/reliability/FaultSweep.h"
 
 namespace reliability {
@@ -21,6 +22,13 @@ TEST(SweepCoverage, TheStoreNamesTheOperationsTheSweepKnows) {
     EXPECT_TRUE(operations.count("fields.update"));
     EXPECT_GE(operations.size(), 9u);
     EXPECT_EQ(UnnamedStoreFaultChecks(), 0);
+    // The store's sources and the server's list of operations agree.
+    std::set<std::string> listed;
+    for (const auto& operation : platform::emulated::kFaultOperations) {
+        if (operation.part == "store")
+            listed.emplace(operation.name);
+    }
+    EXPECT_EQ(operations, listed);
 }
 
 TEST(SweepCoverage, CleanRunsTouchEveryOperationTheStoreCanFail) {

@@ -2,6 +2,7 @@
 // format, batch mode's result and the complete uninstall, on fakes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "common/basIniFile.h"
@@ -20,6 +21,7 @@ class RecordingSink : public platform::ComObject, public platform::Dispatch {
   public:
     std::vector<std::string> calls;              // "Method(arg,&byref,...)"
     std::map<std::string, std::string> results;  // keyed by URL
+    std::function<void()> onCall;                // runs at every call
 
     platform::Dispatch* AsDispatch() override { return this; }
     platform::StoreSyncEvents* AsStoreSyncEvents() override { return nullptr; }
@@ -32,6 +34,8 @@ class RecordingSink : public platform::ComObject, public platform::Dispatch {
             call += (i ? "," : "") + std::string(args[i].byRef ? "&" : "") + args[i].value;
         }
         calls.push_back(call + ")");
+        if (onCall)
+            onCall();
         auto found = results.find(args.at(0).value);
         return platform::Variant(found == results.end() ? std::string("1") : found->second);
     }
@@ -42,6 +46,7 @@ class SinkActivation : public setupfakes::FakeActivation {
     std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
     bool creatable = true;
     std::vector<std::string> bound;
+    std::function<void()> onBound;  // runs when a bound export is called
 
     std::shared_ptr<platform::ComObject> CreateObject(const std::string& progId) override {
         if (!creatable)
@@ -51,6 +56,8 @@ class SinkActivation : public setupfakes::FakeActivation {
     std::function<int32_t()> BindExport(const std::string& file, const std::string& name) override {
         return [this, file, name] {
             bound.push_back(file + "!" + name);
+            if (onBound)
+                onBound();
             return 0;
         };
     }
@@ -237,17 +244,40 @@ TEST_F(Changes, WithoutTheLibraryObjectOneEntrySaysSoAndTheRunGoesOn) {
     EXPECT_EQ(form->Window().MousePointer(), 0);
 }
 
-TEST_F(Changes, BatchModeCreatesForEveryRegisteredEntryAgain) {
+// Removing first left the mailbox unstamped until it was created again, and
+// for good when the run was cut short.
+TEST_F(Changes, BatchModeRenewsEveryRegisteredEntryByCreationAlone) {
     Load("-b");
     form->MbxUninstList.AddItem(Entry("Ann", "ann@c.com"));
     form->MbxUninstList.AddItem(Entry("Bob", "bob@c.com"));
     form->MbxUninstList.SetSelected(1, true);
     form->Check4.SetValue(CheckBox::kChecked);
     form->Command1.Click();
-    ASSERT_EQ(Calls().size(), 3u);
-    EXPECT_EQ(Calls()[0].rfind("RemoveRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
-    EXPECT_EQ(Calls()[1].rfind("CreateRegItem(&" + std::string(kUrl) + "/ann@c.com", 0), 0u);
-    EXPECT_EQ(Calls()[2].rfind("CreateRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
+    ASSERT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Calls()[0].rfind("CreateRegItem(&" + std::string(kUrl) + "/ann@c.com", 0), 0u);
+    EXPECT_EQ(Calls()[1].rfind("CreateRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
+}
+
+// A directory that cannot be asked lists nothing: the run must not pass.
+TEST_F(Changes, BatchRunFailsWhenTheDirectoryQueryCannotRun) {
+    const struct {
+        std::string fault;  // "" for no records object
+        int32_t number;
+        std::string description;
+    } rows[] = {{"CreateCommand", -2147221164, "Class not registered"},
+                {"Execute", -2147217865, "Table does not exist."},
+                {"", 91, "Object variable or With block variable not set"}};
+    for (const auto& row : rows) {
+        world = setupfakes::FakeWorld{};
+        world.directoryAdo.faults.Plant(row.fault, row.number, row.description);
+        world.directoryAdo.noRecords = row.fault.empty();
+        Load("-b");
+        form->Form_Activate();
+        std::ostringstream err;
+        EXPECT_EQ(setup::FinishBatchRun(*form, err), 1);
+        EXPECT_EQ(err.str(), "[" + world.Now() + "] Mailbox directory query failed - ERROR: " +
+                                 std::to_string(row.number) + " " + row.description + "\r\n\r\n");
+    }
 }
 
 TEST_F(Changes, BatchRunWritesItsLogAndFailsWhenTheLogIsNotEmpty) {
@@ -285,7 +315,21 @@ TEST_F(Changes, UninstallAnsweredYesRemovesEverythingInOrderAndCloses) {
     form->MbxInstList.SetSelected(0, true);
     form->Check3.SetValue(CheckBox::kChecked);
     world.fileSystem.currentDirectory = "D:\\elsewhere";
+    // The stages in their order: every registration while the COM+
+    // application still stands, the library after the application, the
+    // window's end after the library.
+    std::vector<size_t> applicationsAtCalls;
+    activation.sink->onCall = [&] { applicationsAtCalls.push_back(world.catalog.Names().size()); };
+    size_t applicationsAtUnregister = 99;
+    bool unloadedAtUnregister = true;
+    activation.onBound = [&] {
+        applicationsAtUnregister = world.catalog.Names().size();
+        unloadedAtUnregister = form->Window().IsUnloaded();
+    };
     form->Command4.Click();
+    EXPECT_EQ(applicationsAtCalls, (std::vector<size_t>{1, 1}));
+    EXPECT_EQ(applicationsAtUnregister, 0u);
+    EXPECT_FALSE(unloadedAtUnregister);
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[0].rfind("RemoveRegItem(&" + std::string(kUrl) + "/SystemMailbox{A}", 0), 0u);
     EXPECT_EQ(Calls()[1].rfind("RemoveRegItem(&" + std::string(kUrl) + "/ann@c.com", 0), 0u);

@@ -98,6 +98,22 @@ TEST_F(ErrorLogRenew, ReplacedPlatformTextIsRenewedInPlace) {
     EXPECT_EQ(log.Text(), "[" + Time() + "] gate");
 }
 
+using ErrorLogRun = LogFixture;
+
+// A batch run reports what CHANGE's clearing took out of the window.
+TEST_F(ErrorLogRun, ClearedReplacedAndRenewedEntriesStayEachOnceNewestFirst) {
+    const std::string first = Time();
+    log.Replace("gate");
+    log.AddMessage("install failed");
+    log.Clear();
+    log.RenewOrAdd("missing");
+    clock.Set(LocalTime{2026, 12, 7, 9, 0, 0});
+    log.RenewOrAdd("missing");
+    EXPECT_EQ(log.Text(), "[" + Time() + "] missing\r\n\r\n");
+    EXPECT_EQ(log.RunText(), "[" + Time() + "] missing\r\n\r\n[" + first +
+                                 "] install failed\r\n\r\n[" + first + "] gate");
+}
+
 using ErrorLogClear = LogFixture;
 
 TEST_F(ErrorLogClear, ClearEmptiesAndHidesBothControls) {

@@ -303,7 +303,37 @@ class FakeConnection : public platform::directory::Connection {
     bool open_ = false;
 };
 
+// A directory without people: every query returns no records.
+class EmptyRecordset : public platform::directory::Recordset {
+  public:
+    bool IsEOF() override { return true; }
+    int32_t RecordCount() override { return 0; }
+    platform::Variant FieldValue(const std::string&) override { return {}; }
+    void MoveNext() override {}
+    void Close() override {}
+};
+
+class FakeCommand : public platform::directory::Command {
+  public:
+    explicit FakeCommand(FakeDirectoryAdo& owner) : owner_(owner) {}
+    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {}
+    void SetCommandText(const std::string&) override {}
+    void SetProperty(const std::string&, const platform::Variant&) override {}
+    std::shared_ptr<platform::directory::Recordset> Execute(int32_t) override {
+        owner_.faults.Check("Execute");
+        return owner_.noRecords ? nullptr : std::make_shared<EmptyRecordset>();
+    }
+
+  private:
+    FakeDirectoryAdo& owner_;
+};
+
 }  // namespace
+
+std::shared_ptr<platform::directory::Command> FakeDirectoryAdo::CreateCommand() {
+    faults.Check("CreateCommand");
+    return std::make_shared<FakeCommand>(*this);
+}
 
 std::shared_ptr<platform::directory::Connection> FakeDirectoryAdo::CreateConnection() {
     faults.Check("CreateConnection");

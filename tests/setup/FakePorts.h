@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -99,6 +100,9 @@ class FakeDirectoryAdo : public platform::directory::Ado {
     int connectionsCreated = 0;
 
     std::shared_ptr<platform::directory::Connection> CreateConnection() override;
+    // A query finds nobody; with noRecords it returns no records object.
+    std::shared_ptr<platform::directory::Command> CreateCommand() override;
+    bool noRecords = false;
 };
 
 class FakeShell : public platform::Shell {
@@ -164,10 +168,17 @@ class FakeMessageBox : public setup::forms::MessageBox {
     }
 };
 
+// What the user does while the form yields: onDoEvents, at every yield.
 class FakeEventLoop : public setup::forms::EventLoop {
   public:
     int runs = 0;
-    void DoEvents() override { ++runs; }
+    std::function<void()> onDoEvents;
+    void DoEvents() override {
+        ++runs;
+        if (onDoEvents) {
+            onDoEvents();
+        }
+    }
 };
 
 class FakeTextMeasure : public setup::forms::TextMeasure {

@@ -39,12 +39,21 @@ TEST_F(FirstActivation, RunsOnceLoadingTheFormatThenRefreshingWithTheComPlusTest
 
 using BatchRun = ActivationFixture;
 
-TEST_F(BatchRun, EmptyListsExitWithoutChange) {
+TEST_F(BatchRun, EmptyListsUntickTheRegisterBoxesAndExitWithoutChange) {
     auto form = Make("/b");
+    // Both register boxes ticked with a selection, so their own check keeps them.
+    form->SysMbxInstList.AddItem("S / G / ST / sys / sys@x / SystemMailbox{1}");
+    form->MbxInstList.AddItem("S / G / ST / a / a@x / a");
+    form->SysMbxInstList.SetSelected(0, true);
+    form->MbxInstList.SetSelected(0, true);
     form->Check2.SetValue(1);
+    form->Check3.SetValue(1);
+    ASSERT_EQ(form->Check2.Value(), 1);
+    ASSERT_EQ(form->Check3.Value(), 1);
     form->Form_Activate();
     EXPECT_EQ(trace, (std::vector<std::string>{"load", "refresh -1"}));
-    EXPECT_EQ(form->Check2.Value(), 0);
+    EXPECT_EQ(form->Check2.Value(), 0) << "batch mode unticks the register boxes";
+    EXPECT_EQ(form->Check3.Value(), 0) << "batch mode unticks the register boxes";
     EXPECT_TRUE(form->Window().IsUnloaded());
 }
 

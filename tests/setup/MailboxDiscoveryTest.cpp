@@ -1,11 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
+
 #include "platform/emulated/db/Faults.h"
+#include "platform/emulated/directory/DirectoryRequests.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 using discoverytest::DiscoveryWorld;
 using discoverytest::Entries;
+using platform::Variant;
 using platform::emulated::kAccountDisabled;
 using platform::emulated::NewPerson;
 using setup::forms::CheckBox;
@@ -96,6 +101,57 @@ TEST_F(ListedMailboxes, RegisteredSystemMailboxGoesToTheStoreWideUninstallList) 
     form->GetUsersWithMailboxes();
     EXPECT_THAT(Entries(form->SysMbxUninstList), ElementsAre(SystemEntry()));
     EXPECT_THAT(Entries(form->SysMbxInstList), IsEmpty());
+}
+
+// What the directory was asked, as the directory itself kept it: a
+// changed query text or provider property fails here.
+TEST_F(ListedMailboxes, TheDirectoryIsAskedTheExactQueryWithItsSixProperties) {
+    form->GetUsersWithMailboxes();
+    auto request = platform::emulated::LastDirectoryRequest(*world.db);
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ(request->commandText,
+              "SELECT adspath, cn, msExchHomeServerName,mailNickName,mail,homeMDB, "
+              "useraccountcontrol FROM 'GC://dc1.corp.example.com' WHERE "
+              "objectcategory='person' AND MsExchMailboxGuid='*' ORDER BY cn");
+    EXPECT_EQ(request->properties,
+              (std::vector<std::pair<std::string, Variant>>{{"searchscope", Variant(2)},
+                                                            {"cache results", Variant(true)},
+                                                            {"Chase Referrals", Variant(96)},
+                                                            {"Page Size", Variant(100)},
+                                                            {"Size Limit", Variant(30000)},
+                                                            {"Timeout", Variant(120)}}));
+}
+
+// The walk's own query and properties page through a directory of the
+// size limit; without "Page Size" the directory stops at 1,000 entries,
+// the first in cn order although the people are stored out of that order.
+TEST_F(ListedMailboxes, PagedQueryGetsAllOfThirtyThousandUnpagedOnlyTheFirstThousand) {
+    std::vector<NewPerson> people;
+    for (int i = 0; i < 29999; ++i) {
+        char cn[16];
+        std::snprintf(cn, sizeof cn, "Person %05d", (i * 7919) % 29999);
+        people.push_back(world.Person(cn, "MAIL02"));
+    }
+    world.people->Add(people);  // with the system mailbox: 30,000 mailboxes
+    form->GetUsersWithMailboxes();
+    EXPECT_DOUBLE_EQ(form->Picture1.ScaleWidth(), 30000);
+    EXPECT_EQ(world.fakes.eventLoop.runs, 30000);
+
+    auto request = platform::emulated::LastDirectoryRequest(*world.db);
+    ASSERT_TRUE(request.has_value());
+    auto command = world.directoryAdo.CreateCommand();
+    command->SetActiveConnection(form->cnn);
+    command->SetCommandText(request->commandText);
+    for (const auto& [name, value] : request->properties) {
+        if (name != "Page Size")
+            command->SetProperty(name, value);
+    }
+    auto unpaged = command->Execute(-1);
+    EXPECT_EQ(unpaged->RecordCount(), 1000);
+    EXPECT_EQ(unpaged->FieldValue("cn"), Variant("Person 00000"));
+    for (int i = 1; i < 1000; ++i)
+        unpaged->MoveNext();
+    EXPECT_EQ(unpaged->FieldValue("cn"), Variant("Person 00999"));
 }
 
 TEST_F(ListedMailboxes, ActionBoxesEndUntickedAndEnabledExactlyForListsWithEntries) {
@@ -343,6 +399,54 @@ TEST_F(StateChecks, WithoutLibraryObjectEveryMailboxIsNotRegistered) {
     EXPECT_THAT(Entries(bare->MbxInstList), ElementsAre(UserEntry("alice")));
     EXPECT_THAT(Entries(bare->SysMbxInstList), ElementsAre(SystemEntry()));
     EXPECT_EQ(bare->txtErr.Text(), logBefore);
+}
+
+using OneWalk = DiscoveryFixture;
+
+TEST_F(OneWalk, ClicksThatWouldStartWorkAreIgnoredWhileTheWalkYields) {
+    world.AddMailbox("alice@corp.example.com");
+    world.AddMailbox("bob@corp.example.com");
+    world.fakes.eventLoop.onDoEvents = [this] {
+        for (auto* button : {&form->Command1, &form->Command4, &form->Command6}) {
+            button->UserClick();  // CHANGE, Uninstall completely, Select All
+        }
+        form->Check7.UserClick();  // Show disabled
+    };
+    form->GetUsersWithMailboxes();
+    EXPECT_THAT(Entries(form->MbxInstList), ElementsAre(UserEntry("alice"), UserEntry("bob")));
+    EXPECT_EQ(world.activation.sink->calls.size(), 3u) << "one state check a mailbox";
+    EXPECT_TRUE(world.fakes.messageBox.shown.empty()) << "no uninstall question";
+    EXPECT_EQ(form->Command6.Caption(), "Select All");
+    EXPECT_EQ(form->Check7.Value(), CheckBox::kChecked);
+    EXPECT_FALSE(form->Window().IsUnloaded());
+}
+
+TEST_F(OneWalk, ClosingTheWindowEndsTheWalkAtTheNextRecordThenUnloads) {
+    world.AddMailbox("alice@corp.example.com");
+    world.AddMailbox("bob@corp.example.com");
+    world.fakes.eventLoop.onDoEvents = [this] {
+        form->Window().Unload();
+        EXPECT_FALSE(form->Window().IsUnloaded()) << "the connection must outlive the walk";
+    };
+    form->GetUsersWithMailboxes();
+    EXPECT_EQ(world.fakes.eventLoop.runs, 1);
+    EXPECT_THAT(Entries(form->MbxInstList), ElementsAre(UserEntry("alice")));
+    EXPECT_TRUE(form->Window().IsUnloaded());
+}
+
+TEST_F(OneWalk, ABatchRunClosedDuringItsWalkRenewsNothingAndFails) {
+    world.activation.sink
+        ->results[DiscoveryWorld::Url(world.systemMailbox) + "|StoreEvents/GlobalEvents"] = "1";
+    setup::InstallForm batch(world.Ports(), "-b");
+    batch.Form_Load();
+    world.fakes.eventLoop.onDoEvents = [&batch] { batch.Window().Unload(); };
+    batch.Form_Activate();
+    std::ostringstream err;
+    EXPECT_EQ(setup::FinishBatchRun(batch, err), 1);
+    EXPECT_EQ(err.str(), "[" + world.fakes.Now() +
+                             "] Batch mode ended: the window was closed before the "
+                             "registrations were renewed.\r\n\r\n");
+    EXPECT_EQ(world.activation.sink->calls.size(), 1u) << "the state check only";
 }
 
 using DirectoryFaults = DiscoveryFixture;

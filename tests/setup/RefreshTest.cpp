@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/emulated/db/Faults.h"
+#include "platform/emulated/directory/DirectoryRequests.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 using discoverytest::DiscoveryWorld;
@@ -122,6 +124,20 @@ TEST_F(ClusterIdentity, ClusterNodeFindsTheVirtualServerOfTheRunningAccount) {
     EXPECT_EQ(form->MbxInstList.ListCount(), 2);
 }
 
+TEST_F(ClusterIdentity, TheDirectoryIsAskedTheIdentityQueryWithItsThreeProperties) {
+    form->GetClusterName();
+    auto request = platform::emulated::LastDirectoryRequest(*world.db);
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ(request->commandText,
+              "SELECT msExchHomeServerName FROM 'GC://dc1.corp.example.com' WHERE "
+              "objectcategory='person' AND sAMAccountName='Administrator'");
+    using platform::Variant;
+    EXPECT_EQ(request->properties,
+              (std::vector<std::pair<std::string, Variant>>{{"searchscope", Variant(2)},
+                                                            {"cache results", Variant(false)},
+                                                            {"Chase Referrals", Variant(96)}}));
+}
+
 TEST_F(ClusterIdentity, HomeServerWithoutCnBecomesTheWholeValueInUpperCase) {
     NewPerson admin = world.Person("Administrator", "EVS1");
     admin.msExchHomeServerName = "evs-one";
@@ -149,18 +165,21 @@ TEST_F(ClusterIdentity, AccountNameWithApostropheIsLookedUp) {
     EXPECT_EQ(form->txtErr.Text(), "");
 }
 
-TEST_F(ClusterIdentity, FailedLookUpIsLoggedOnceAndTheWindowKeepsWorking) {
+TEST_F(ClusterIdentity, FailedLookUpIsLoggedOnceAndTheListsAreReadAllTheSame) {
     form->blnIsClusterNode = true;
-    form->cnn->Close();
+    form->ClusterName = "PRESET";
+    world.AddMailbox("alice@corp.example.com");
+    platform::emulated::Faults(*world.db).Plant(
+        {0, "directory.execute", {}, -2147467259, "look-up refused", 1});
     form->RefreshForm(1);
     EXPECT_EQ(form->txtErr.Text(),
-              Stamped("Refresh of the mailbox lists failed - ERROR: -2146824579 The connection "
-                      "cannot be used to perform this operation. It is either closed or invalid "
-                      "in this context."));
+              Stamped("Cluster name look-up failed - ERROR: -2147467259 look-up refused"));
+    EXPECT_EQ(form->ClusterName, "");
+    EXPECT_EQ(form->MbxInstList.ListCount(), 1);
+    EXPECT_TRUE(form->Check3.Enabled());
     EXPECT_TRUE(form->txtErr.Visible());
     EXPECT_TRUE(form->Command3.Visible());
     form->Command3.Click();
-    form->cnn->Open(form->strSearchRoot, "", "", -1);
     form->RefreshForm(1);
     EXPECT_EQ(form->SysMbxInstList.ListCount(), 1);
     EXPECT_FALSE(form->txtErr.Visible());

@@ -1,5 +1,7 @@
 // Text and value conversions at the COM boundary, and errors of late-bound
 // calls turned into platform::ComError.
+#include "platform/Clock.h"
+#include "platform/Text.h"
 #include "platform/win32/Automation.h"
 #include "platform/win32/ComVariant.h"
 #include "platform/win32/WideText.h"
@@ -30,6 +32,18 @@ void TextConversions() {
                        "e",
                        platform::win32::AnsiToUtf8(platform::win32::Utf8ToAnsi("Gr\xC3\xBC\xC3\x9F"
                                                                                "e")));
+}
+
+// The platform's own texts. The wine prefix of the test run has the user
+// locale English (United States).
+void LocaleTexts() {
+    check::ExpectEqual("upper case follows Unicode", "R\xC3\x89SERVE / CN=\xCE\xA9MEGA",
+                       platform::text::ToUpper("R\xC3\xA9serve / cn=\xCF\x89mega"));
+    check::ExpectEqual("general date: regional short date, blank, regional time",
+                       "12/7/2026 5:07:58 AM",
+                       platform::GeneralDateText(platform::LocalTime{2026, 12, 7, 5, 7, 58}));
+    check::ExpectEqual("general date at exactly midnight: the date alone", "1/2/2026",
+                       platform::GeneralDateText(platform::LocalTime{2026, 1, 2, 0, 0, 0}));
 }
 
 void ValueConversions() {
@@ -107,6 +121,7 @@ void LateBoundErrors() {
 
 void RunConversionTests() {
     check::Group("text conversion", TextConversions);
+    check::Group("locale texts", LocaleTexts);
     check::Group("value conversion", ValueConversions);
     check::Group("late-bound errors", LateBoundErrors);
 }

@@ -44,4 +44,11 @@ std::string TempDirectory::ReadFile(const std::string& name) const {
     return text.str();
 }
 
+std::string TempDirectory::WriteFile(const std::string& name, const std::string& bytes) const {
+    const std::string file = path_ + "\\" + name;
+    std::ofstream out(Utf8ToWide(file).c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return file;
+}
+
 }  // namespace testsupport_win32

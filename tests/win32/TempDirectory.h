@@ -15,6 +15,8 @@ class TempDirectory {
     const std::string& path() const { return path_; }
     // Reads a whole file of this folder; "" when it is missing.
     std::string ReadFile(const std::string& name) const;
+    // Writes the bytes as a file of this folder; returns its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes) const;
 
   private:
     std::string path_;

@@ -9,6 +9,9 @@
 #include "tests/win32/Check.h"
 #include "tests/win32/TestMain.h"
 
+// After the form: the Windows headers' macros would rename its members.
+#include "platform/win32/WideText.h"
+
 #include <commctrl.h>
 
 #include <atomic>
@@ -40,12 +43,35 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+// The form's event loop, which passes the window's keys through the
+// dialog navigation.
+setup::win32::Win32EventLoop eventLoop;
+
 void Pump(int milliseconds) {
-    setup::win32::Win32EventLoop loop;
     for (int waited = 0; waited < milliseconds; waited += 10) {
-        loop.DoEvents();
+        eventLoop.DoEvents();
         Sleep(10);
     }
+}
+
+// A key press (with Shift held) as the keyboard sends it.
+void Press(WORD key, bool shift = false) {
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    if (shift)
+        add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift)
+        add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump(40);
 }
 
 void Opening(setup::InstallForm& form, setup::win32::SetupWindow& window) {
@@ -147,6 +173,163 @@ void Progress(setup::InstallForm& form, setup::win32::SetupWindow& window) {
                   AnyPixel(dc, width / 2 + 2, width / 2 + 20, 2, height - 3, blue));
 }
 
+// Every caption fits its control, measured in the control's own font: a
+// check box or option also holds its square and the gap after it.
+void Captions(setup::win32::SetupWindow& window) {
+    for (const char* name : {"Check2", "Check3", "Check4", "Check5", "Check7", "Option1", "Option2",
+                             "Command1", "Command3", "Command4", "Command5", "Label2", "Label3",
+                             "Label5", "Label7", "Label8", "Label9", "Frame1"}) {
+        HWND control = window.ControlHandle(name);
+        HDC dc = GetDC(control);
+        HGDIOBJ previous =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        wchar_t text[256] = {};
+        GetWindowTextW(control, text, 255);
+        RECT needed{0, 0, 0, 0};
+        DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+        const bool boxed = name[0] == 'O' || std::string(name).starts_with("Check");
+        const int square = boxed ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0;
+        RECT client;
+        GetClientRect(control, &client);
+        check::Expect(std::string(name) + "'s caption is whole",
+                      needed.right + square <= client.right,
+                      std::to_string(needed.right + square) + " > " + std::to_string(client.right));
+    }
+}
+
+// Every control the user works with, in the keyboard order: top left to
+// bottom right, each list after its operation box and "Select All".
+std::vector<std::string> KeyboardOrder(setup::InstallForm& form) {
+    return {"Check2",         "Command5",
+            "SysMbxInstList", "Check5",
+            "Command8",       "SysMbxUninstList",
+            "Check3",         "Command6",
+            "MbxInstList",    "Check4",
+            "Command7",       "MbxUninstList",
+            "Check7",         form.Option1.Value() ? "Option1" : "Option2",
+            "Command1",       "Command4",
+            "Command2",       "txtErr",
+            "Command3"};
+}
+
+std::string FocusName(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    for (const std::string& name : KeyboardOrder(form))
+        if (window.ControlHandle(name) == GetFocus())
+            return name;
+    return "(none)";
+}
+
+// Tab and Shift+Tab walk the order; the arrow keys move within the two
+// options and select; Space ticks a box; the focus never hides.
+void Keyboard(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    for (setup::forms::Control* control : std::initializer_list<setup::forms::Control*>{
+             &form.Check2, &form.Check3, &form.Check4, &form.Check5, &form.Check7, &form.Command5,
+             &form.Command6, &form.Command7, &form.Command8, &form.SysMbxInstList,
+             &form.SysMbxUninstList, &form.MbxInstList, &form.MbxUninstList})
+        control->SetEnabled(true);
+    form.Log().AddMessage("shown");
+    form.Log().UpdateVisibility();
+    const std::vector<std::string> order = KeyboardOrder(form);
+    SetFocus(window.ControlHandle(order.front()));
+    std::string forward = order.front(), backward = order.back();
+    for (size_t i = 1; i < order.size(); ++i) {
+        Press(VK_TAB);
+        forward += " " + FocusName(form, window);
+    }
+    for (size_t i = order.size() - 1; i-- > 0;) {
+        Press(VK_TAB, true);
+        backward = FocusName(form, window) + " " + backward;
+    }
+    std::string expected;
+    for (const std::string& name : order)
+        expected += (expected.empty() ? "" : " ") + name;
+    check::ExpectEqual("Tab follows the order", expected, forward);
+    check::ExpectEqual("Shift+Tab goes back", expected, backward);
+
+    SetFocus(window.ControlHandle("Option1"));
+    Press(VK_DOWN);
+    check::Expect("Down moves to the other option and selects it",
+                  GetFocus() == window.ControlHandle("Option2") && form.Option2.Value());
+    Press(VK_DOWN);
+    check::Expect("and stays within the two options",
+                  GetFocus() == window.ControlHandle("Option1"));
+
+    form.MbxInstList.AddItem("Ann Example / ann@example.org / First Storage Group");
+    form.MbxInstList.SetSelected(form.MbxInstList.ListCount() - 1, true);
+    SetFocus(window.ControlHandle("Check3"));
+    Press(VK_SPACE);
+    check::ExpectEqual("Space ticks the box", 1, form.Check3.Value());
+    form.Check3.SetEnabled(false);
+    check::Expect("disabling the focused box passes the focus on",
+                  GetFocus() == window.ControlHandle("Command6"));
+    form.Check3.SetValue(0);
+
+    SendMessageW(window.Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    check::Expect("the focus mark is never hidden",
+                  (SendMessageW(window.ControlHandle("MbxInstList"), WM_QUERYUISTATE, 0, 0) &
+                   UISF_HIDEFOCUS) == 0);
+}
+
+// 3,000 entries and "Select All": the native list holds exactly the
+// model's entries and marks.
+void LongLists(setup::InstallForm& form, setup::win32::SetupWindow& window) {
+    HWND list = window.ControlHandle("MbxInstList");
+    form.MbxInstList.Clear();
+    for (int i = 0; i < 3000; ++i)
+        form.MbxInstList.AddItem("EX1 / SG / STORE / User " + std::to_string(i) + " / u" +
+                                 std::to_string(i) + "@example.org / u" + std::to_string(i));
+    form.Command6.SetCaption(setup::InstallForm::kSelectAllCaption);
+    form.ListSelectAll(form.Command6, form.MbxInstList);
+    int differing = 0;
+    for (int i = 0; i < 3000; ++i) {
+        wchar_t text[128] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        differing += platform::win32::WideToUtf8(text) != form.MbxInstList.List(i);
+    }
+    check::ExpectEqual("the native list holds the 3,000 entries", 3000,
+                       SendMessageW(list, LB_GETCOUNT, 0, 0));
+    check::ExpectEqual("in the model's order", 0, differing);
+    check::ExpectEqual("all of them selected", 3000, SendMessageW(list, LB_GETSELCOUNT, 0, 0));
+    form.MbxInstList.SetSelected(1234, false);
+    check::Expect("deselecting one entry shows on that entry",
+                  SendMessageW(list, LB_GETSEL, 1234, 0) == 0 &&
+                      SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 2999);
+    form.MbxInstList.Clear();
+    check::ExpectEqual("Clear empties the native list", 0, SendMessageW(list, LB_GETCOUNT, 0, 0));
+}
+
+std::string VersionValue(const std::vector<char>& info, const wchar_t* name) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return "";
+    return platform::win32::WideToUtf8(value);
+}
+
+// What a file's properties show: the project's version, the product's
+// name, a description. And the setup program's manifest (this program has
+// the same) gives the window the common controls 6, the only ones that
+// know a button's ideal size.
+void FileProperties(HWND button) {
+    for (const wchar_t* file : {L"Morvane.dll", L"MorvaneSetup.exe"}) {
+        std::vector<char> info(GetFileVersionInfoSizeW(file, nullptr) + 1);
+        GetFileVersionInfoW(file, 0, static_cast<DWORD>(info.size()), info.data());
+        const std::string name = platform::win32::WideToUtf8(file) + " ";
+        for (const wchar_t* key : {L"FileVersion", L"ProductVersion"})
+            check::ExpectEqual(name + platform::win32::WideToUtf8(key), MORVANE_VERSION,
+                               VersionValue(info, key));
+        check::ExpectEqual(name + "ProductName", "Morvane", VersionValue(info, L"ProductName"));
+        check::Expect(name + "has a description", !VersionValue(info, L"FileDescription").empty());
+    }
+    SIZE ideal{0, 0};
+    check::Expect("the window's controls are the common controls 6",
+                  SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) &&
+                      ideal.cx > 0);
+}
+
 // A real message box with the uninstall question's style, answered by a
 // helper thread that presses Yes.
 void MessageBoxes(HWND owner) {
@@ -194,10 +377,10 @@ void Closing(setup::InstallForm& form, setup::win32::SetupWindow& window) {
 int main() {
     testsupport_win32::ComApartment apartment;
     RecordingMessageBox box;
-    setup::win32::Win32EventLoop eventLoop;
     setup::win32::Win32TextMeasure textMeasure;
     setup::InstallForm form(setup::SystemPorts(box, eventLoop, textMeasure), "");
     setup::win32::SetupWindow window(form, GetModuleHandleW(nullptr));
+    eventLoop.SetDialog(window.Handle());
     form.Form_Load();
     check::Expect("start-up keeps the window", !form.Window().IsUnloaded());
     if (form.Window().IsUnloaded())
@@ -206,11 +389,15 @@ int main() {
     Pump(300);
     box.shown.clear();
     check::Group("opening", [&] { Opening(form, window); });
+    check::Group("captions", [&] { Captions(window); });
+    check::Group("keyboard", [&] { Keyboard(form, window); });
     check::Group("check boxes", [&] { CheckBoxes(form, window); });
     check::Group("lists", [&] { Lists(form, window); });
+    check::Group("long lists", [&] { LongLists(form, window); });
     check::Group("progress box", [&] { Progress(form, window); });
     check::Group("message boxes", [&] { MessageBoxes(window.Handle()); });
     check::Group("command line", CommandLines);
+    check::Group("file properties", [&] { FileProperties(window.ControlHandle("Command1")); });
     check::Group("closing", [&] { Closing(form, window); });
     return check::Finish();
 }

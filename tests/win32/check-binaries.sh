@@ -53,10 +53,22 @@ check_binary() {
         grep -qx "$function" <<<"$functions" && newer="$newer $function"
     done
     expect "$name imports nothing newer than Windows Server 2003" "$(yes_if [ -z "$newer" ])" "$newer"
+    # Resource types 16 (RT_VERSION) and 24 (RT_MANIFEST) at the top level.
+    expect "$name has a version resource" "$(yes_if grep -Eq '^[0-9a-f]+   Entry: ID: 0x000010,' <<<"$headers")"
 }
 
 check_binary "$bin/Morvane.dll"
 check_binary "$bin/MorvaneSetup.exe"
+
+if [ -f "$bin/MorvaneSetup.exe" ]; then
+    expect "MorvaneSetup.exe embeds its manifest" \
+        "$(yes_if grep -Eq '^[0-9a-f]+   Entry: ID: 0x000018,' <<<"$($objdump -p "$bin/MorvaneSetup.exe")")"
+    selects_common_controls_6() {
+        grep -aq 'name="Microsoft.Windows.Common-Controls"' "$1" && grep -aq 'version="6.0.0.0"' "$1"
+    }
+    expect "the manifest selects the common controls 6" \
+        "$(yes_if selects_common_controls_6 "$bin/MorvaneSetup.exe")"
+fi
 
 if [ -f "$bin/Morvane.dll" ]; then
     exports="$($objdump -p "$bin/Morvane.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '$1 == "[" && $2 ~ /^[0-9]+\]$/ {print $3}' | sort | tr '\n' ' ')"

@@ -12,6 +12,7 @@ namespace lab {
 void AddInitCommand(CLI::App& app, Lab& lab);
 void AddStoreCommands(CLI::App& app, Lab& lab);
 void AddMailboxCommands(CLI::App& app, Lab& lab);
+void AddFolderCommands(CLI::App& app, Lab& lab);
 void AddMessageCommands(CLI::App& app, Lab& lab);
 void AddRegistrationCommands(CLI::App& app, Lab& lab);
 void AddComCommands(CLI::App& app, Lab& lab);
@@ -25,6 +26,7 @@ inline void AddAllCommands(CLI::App& app, Lab& lab) {
     AddInitCommand(app, lab);
     AddStoreCommands(app, lab);
     AddMailboxCommands(app, lab);
+    AddFolderCommands(app, lab);
     AddMessageCommands(app, lab);
     AddRegistrationCommands(app, lab);
     AddComCommands(app, lab);

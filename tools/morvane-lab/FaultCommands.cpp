@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
 
 #include "platform/ComError.h"
+#include "platform/emulated/db/FaultOperations.h"
 #include "platform/emulated/db/Faults.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/Output.h"
@@ -61,6 +63,19 @@ void RunFaultList(Lab& lab, bool json) {
     table.Print(std::cout);
 }
 
+// The operations a fault can be planted at, one a line, as the server
+// defines them.
+std::string OperationsHelp() {
+    std::string help = "Operations:\n";
+    for (const auto& operation : platform::emulated::kFaultOperations) {
+        std::string name(operation.name);
+        name.resize(std::max<size_t>(name.size(), 26), ' ');
+        help +=
+            "  " + name + std::string(operation.part) + ": " + std::string(operation.what) + "\n";
+    }
+    return help;
+}
+
 void RunFaultClear(Lab& lab) {
     platform::emulated::Faults(lab.Server()).Clear();
     std::cout << "Cleared every planted fault\n";
@@ -74,10 +89,8 @@ void AddFaultCommands(CLI::App& app, Lab& lab) {
 
     auto options = std::make_shared<FaultAddOptions>();
     CLI::App* add = group->add_subcommand("add", "Make an operation fail");
-    add->add_option("OP", options->operation,
-                    "The operation, e.g. record.open, fields.update, transaction.commit, "
-                    "catalog.create, directory.query")
-        ->required();
+    add->add_option("OP", options->operation, "The operation (listed below)")->required();
+    add->footer(OperationsHelp());
     add->add_option("--url", options->url, "Only for URLs matching this pattern (* and ?)");
     add->add_option("--hresult", options->hresult, "The error number, decimal or 0x...")
         ->capture_default_str();

@@ -24,6 +24,12 @@ struct DeliverOptions {
     bool json = false;
 };
 
+struct DeleteOptions {
+    std::string address;
+    std::string subject;
+    std::string folder;
+};
+
 struct ShowOptions {
     std::string address;
     std::string folder;
@@ -85,17 +91,36 @@ void RunDeliver(Lab& lab, const DeliverOptions& options) {
     MessageTable({stored}).Print(std::cout);
 }
 
-void RunShow(Lab& lab, const ShowOptions& options) {
-    std::string folderUrl = FolderUrl(lab, options.address, options.folder);
+// The folder's messages, oldest first.
+std::vector<platform::emulated::StoredItem> MessagesOf(Lab& lab, const std::string& folderUrl) {
     auto items = lab.Store().Items(folderUrl);
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
-    std::vector<MessageView> messages;
-    for (const auto& item : items) {
+    std::erase_if(items, [](const platform::emulated::StoredItem& item) {
         auto contentClass = item.properties.Get(platform::emulated::property::kContentClass);
-        if (contentClass.AppendToEmptyString() == platform::emulated::content_class::kMessage)
-            messages.push_back(ViewMessage(item));
-    }
+        return contentClass.AppendToEmptyString() != platform::emulated::content_class::kMessage;
+    });
+    return items;
+}
+
+void RunShow(Lab& lab, const ShowOptions& options) {
+    std::vector<MessageView> messages;
+    for (const auto& item : MessagesOf(lab, FolderUrl(lab, options.address, options.folder)))
+        messages.push_back(ViewMessage(item));
     PrintMessages(messages, options.json);
+}
+
+// Deletes the oldest message of that subject as the store does, running
+// the synchronous delete events.
+void RunDelete(Lab& lab, const DeleteOptions& options) {
+    const std::string folderUrl = FolderUrl(lab, options.address, options.folder);
+    for (const auto& item : MessagesOf(lab, folderUrl)) {
+        if (ViewMessage(item).subject == options.subject) {
+            lab.Store().DeleteItem(item.url);
+            std::cout << "Deleted " << item.url << '\n';
+            return;
+        }
+    }
+    throw LabError("no message with the subject \"" + options.subject + "\" in " + folderUrl);
 }
 
 void AddDeliver(CLI::App& app, Lab& lab) {
@@ -121,6 +146,21 @@ void AddDeliver(CLI::App& app, Lab& lab) {
         [&lab, options] { lab.Select([&lab, options] { RunDeliver(lab, *options); }); });
 }
 
+void AddDelete(CLI::App& app, Lab& lab) {
+    auto options = std::make_shared<DeleteOptions>();
+    CLI::App* remove = app.add_subcommand(
+        "delete", "Delete a message as the store does, running the synchronous events");
+    remove->add_option("ADDRESS", options->address, "The mailbox")->required();
+    remove
+        ->add_option("--subject", options->subject,
+                     "The message's subject (the oldest of several goes)")
+        ->required();
+    remove->add_option("--folder", options->folder,
+                       "Folder path below the mailbox root (default: the Inbox)");
+    remove->callback(
+        [&lab, options] { lab.Select([&lab, options] { RunDelete(lab, *options); }); });
+}
+
 void AddShow(CLI::App& app, Lab& lab) {
     auto options = std::make_shared<ShowOptions>();
     CLI::App* show = app.add_subcommand("show", "Show a folder's messages, oldest first");
@@ -135,6 +175,7 @@ void AddShow(CLI::App& app, Lab& lab) {
 
 void AddMessageCommands(CLI::App& app, Lab& lab) {
     AddDeliver(app, lab);
+    AddDelete(app, lab);
     AddShow(app, lab);
 }
 

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
         "The server is the folder named by $MORVANE_SERVER, else the embedded default "
         "folder.",
         "morvane-lab"};
+    app.set_version_flag("--version", "morvane-lab " MORVANE_VERSION);
     lab::Lab lab;
     lab::AddAllCommands(app, lab);
     try {

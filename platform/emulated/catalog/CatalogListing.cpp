@@ -22,6 +22,16 @@ std::string JsonValue(const Variant& value) {
     }
 }
 
+// Appends item to a JSON list or object body, after a comma unless it is
+// the first.
+void AppendItem(std::string& json, bool& first, const std::string& item) {
+    if (!first) {
+        json += ',';
+    }
+    json += item;
+    first = false;
+}
+
 std::string ServiceJson(const std::optional<CatalogService>& service) {
     if (!service) {
         return "null";
@@ -40,14 +50,12 @@ std::string ApplicationJson(const CatalogApplication& application) {
         ",\"properties\":{";
     bool first = true;
     for (const auto& [name, value] : application.properties) {
-        json += (first ? "" : ",") + JsonQuoted(name) + ":" + JsonValue(value);
-        first = false;
+        AppendItem(json, first, JsonQuoted(name) + ":" + JsonValue(value));
     }
     json += "},\"components\":[";
     first = true;
     for (const auto& progId : application.components) {
-        json += (first ? "" : ",") + JsonQuoted(progId);
-        first = false;
+        AppendItem(json, first, JsonQuoted(progId));
     }
     return json + "],\"service\":" + ServiceJson(application.service) + "}";
 }
@@ -71,8 +79,9 @@ std::vector<CatalogApplication> ListCatalogApplications(ServerDb& db) {
 
 std::string CatalogApplicationsJson(const std::vector<CatalogApplication>& applications) {
     std::string json = "[";
-    for (size_t i = 0; i < applications.size(); ++i) {
-        json += (i == 0 ? "" : ",") + ApplicationJson(applications[i]);
+    bool first = true;
+    for (const auto& application : applications) {
+        AppendItem(json, first, ApplicationJson(application));
     }
     return json + "]";
 }

@@ -3,6 +3,7 @@
 #include <fnmatch.h>
 
 #include "platform/ComError.h"
+#include "platform/emulated/db/FaultOperations.h"
 
 namespace platform::emulated {
 
@@ -26,6 +27,14 @@ struct KeptFaults {
     std::optional<std::vector<PlantedFault>> all;
 };
 
+// A fault at an operation the server does not have would never fire.
+void RequireKnownOperation(std::string_view operation) {
+    if (!IsFaultOperation(operation)) {
+        throw ServerError("the emulated server has no operation \"" + std::string(operation) +
+                          "\"; the operations are: " + FaultOperationNames());
+    }
+}
+
 constexpr std::string_view kSelectFaults =
     "SELECT id, operation, url_pattern, hresult, description, remaining FROM faults ";
 
@@ -37,6 +46,7 @@ bool FaultPatternMatches(const std::string& pattern, std::string_view url) {
 }
 
 int64_t Faults::Plant(const PlantedFault& fault) {
+    RequireKnownOperation(fault.operation);
     db_.LeaveSnapshot();
     auto insert = db_.Prepare(
         "INSERT INTO faults(operation, url_pattern, hresult, description, remaining) "
@@ -88,6 +98,7 @@ std::vector<PlantedFault> Faults::Candidates(std::string_view operation) {
 }
 
 std::optional<PlantedFault> Faults::Take(std::string_view operation, std::string_view url) {
+    RequireKnownOperation(operation);
     for (PlantedFault& fault : Candidates(operation)) {
         if (fault.urlPattern && !FaultPatternMatches(*fault.urlPattern, url))
             continue;

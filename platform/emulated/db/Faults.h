@@ -9,7 +9,7 @@
 #include "platform/emulated/db/ServerDb.h"
 
 // Planted failures: any part of the emulated server can be told to fail a
-// named operation ("record.open", "directory.query", ...) with a given
+// named operation (FaultOperations.h: "record.open", "directory.execute", ...) with a given
 // number and description, optionally only for URLs matching a glob pattern
 // and only a number of times. Faults live in the server database, so a
 // fault planted by one process is met by another.
@@ -30,7 +30,8 @@ class Faults {
   public:
     explicit Faults(ServerDb& db) : db_(db) {}
 
-    // Plants the fault (its id is ignored) and returns the new id.
+    // Plants the fault (its id is ignored) and returns the new id; an
+    // operation the server does not have throws ServerError naming those it has.
     int64_t Plant(const PlantedFault& fault);
     // Every planted fault, oldest first, used-up ones included.
     std::vector<PlantedFault> List();

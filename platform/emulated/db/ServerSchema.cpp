@@ -194,6 +194,15 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                mailbox_guid TEXT,
                account_control INTEGER,
                adspath TEXT))",
+        // directory: the last command run and the properties set on it
+        // (DirectoryRequests.cpp).
+        R"(CREATE TABLE IF NOT EXISTS directory_last_request (
+               id INTEGER PRIMARY KEY CHECK (id = 1),
+               command_text TEXT NOT NULL))",
+        R"(CREATE TABLE IF NOT EXISTS directory_last_properties (
+               position INTEGER PRIMARY KEY,
+               name TEXT NOT NULL,
+               value TEXT NOT NULL))",
         // delivery: the registration items of a folder in name order, found
         // at every save without walking the folder's messages.
         R"(CREATE INDEX IF NOT EXISTS store_items_by_folder_class

@@ -151,8 +151,23 @@ void DirectoryCommand::SetProperty(const std::string& name, const Variant& value
             throw ComError(hresult::E_FAIL, error.what());
         }
     }
-    if (text::EqualsNoCase(name, "Size Limit"))
-        sizeLimit_ = value.ToInt32();
+    if (text::EqualsNoCase(name, "Size Limit") || text::EqualsNoCase(name, "Page Size"))
+        value.ToInt32();  // a value that is no number is refused here
+    for (auto& [setName, setValue] : request_.properties) {
+        if (text::EqualsNoCase(setName, name)) {
+            setValue = value;
+            return;
+        }
+    }
+    request_.properties.emplace_back(name, value);
+}
+
+int32_t DirectoryCommand::NumberProperty(std::string_view name) const {
+    for (const auto& [setName, value] : request_.properties) {
+        if (text::EqualsNoCase(setName, name))
+            return value.ToInt32();
+    }
+    return 0;
 }
 
 std::shared_ptr<DirectoryConnection> DirectoryCommand::RequireOpenConnection() const {
@@ -172,7 +187,8 @@ std::shared_ptr<directory::Recordset> DirectoryCommand::Execute(int32_t) {
 
 std::shared_ptr<directory::Recordset> DirectoryCommand::Run(
     ServerDb& db, const std::shared_ptr<ServerDb>& owner) {
-    DirectoryQuery query = ParseDirectoryQuery(commandText_);
+    RecordDirectoryRequest(db, request_);
+    DirectoryQuery query = ParseDirectoryQuery(request_.commandText);
     const bool checkFaults = AnyDirectoryFault(db);
     if (checkFaults)
         Faults(db).Check("directory.execute", query.from);
@@ -180,7 +196,9 @@ std::shared_ptr<directory::Recordset> DirectoryCommand::Run(
     const std::string host = GlobalCatalogHost(query.from);
     if (host.empty() || !text::EqualsNoCase(host, people.Names().globalCatalogHost))
         throw ComError(ado_error::kServerNotOperational, "The server is not operational.");
-    std::vector<Person> rows = RunDirectoryQuery(query, people.All(), sizeLimit_);
+    std::vector<Person> rows =
+        RunDirectoryQuery(query, people.All(),
+                          ResultLimit(NumberProperty("Page Size"), NumberProperty("Size Limit")));
     return std::make_shared<DirectoryRecordset>(owner, std::move(rows), query.columns, checkFaults);
 }
 

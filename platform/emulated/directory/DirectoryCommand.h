@@ -8,15 +8,17 @@
 #include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
 #include "platform/emulated/directory/DirectoryPeople.h"
+#include "platform/emulated/directory/DirectoryRequests.h"
 
 // "ADODB.Command" and the Recordset it returns, over the emulated
 // directory. A command runs one query of the provider's dialect
-// (DirectoryQuery.h) on an open directory connection; the recordset holds
-// the result, walked forward. Failures can be planted at the operations
-// "directory.property" (URL: the property's name), "directory.execute"
-// (the FROM path), "directory.recordcount" and "directory.eof" (the current
-// record's adspath, "" at the end), "directory.field" (adspath + "#" +
-// column) and "directory.movenext" (adspath).
+// (DirectoryQuery.h) on an open directory connection and is kept as the
+// directory's last request (DirectoryRequests.h); the recordset holds the
+// result, walked forward. Without "Page Size" a query gets at most 1,000
+// entries, with it every match up to "Size Limit" (ResultLimit). Failures can be planted at the
+// operations "directory.property" (URL: the property's name), "directory.execute" (the FROM path),
+// "directory.recordcount" and "directory.eof" (the current record's adspath, "" at the end),
+// "directory.field" (adspath + "#" + column) and "directory.movenext" (adspath).
 namespace platform::emulated {
 
 namespace ado_error {
@@ -57,20 +59,18 @@ class DirectoryRecordset final : public directory::Recordset {
 class DirectoryCommand final : public directory::Command {
   public:
     void SetActiveConnection(const std::shared_ptr<directory::Connection>& connection) override;
-    void SetCommandText(const std::string& text) override { commandText_ = text; }
+    void SetCommandText(const std::string& text) override { request_.commandText = text; }
     void SetProperty(const std::string& name, const Variant& value) override;
     std::shared_ptr<directory::Recordset> Execute(int32_t options) override;
-
-    // The provider properties as set, for inspection.
-    int32_t SizeLimit() const { return sizeLimit_; }
 
   private:
     std::shared_ptr<DirectoryConnection> RequireOpenConnection() const;
     std::shared_ptr<directory::Recordset> Run(ServerDb& db, const std::shared_ptr<ServerDb>& owner);
+    // The number a provider property was set to; 0 when it was not set.
+    int32_t NumberProperty(std::string_view name) const;
 
     std::shared_ptr<DirectoryConnection> connection_;
-    std::string commandText_;
-    int32_t sizeLimit_ = 0;
+    DirectoryRequest request_;
 };
 
 // The provider's command properties, by name (any letter case).

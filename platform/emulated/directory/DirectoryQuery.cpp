@@ -5,6 +5,7 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "platform/emulated/directory/DirectoryCollation.h"
 
 namespace platform::emulated {
 
@@ -196,9 +197,9 @@ bool ValueMatches(const DirectoryCondition& condition, const std::string& value)
            text::EqualsNoCase(FirstRelativeValue(value), condition.value);
 }
 
-std::string SortText(const Person& person, const std::string& key) {
+std::string SortKey(const Person& person, const std::string& key) {
     const Variant* value = person.Find(key);
-    return value == nullptr ? std::string() : text::ToLower(value->AppendToEmptyString());
+    return value == nullptr ? std::string() : DirectorySortKey(value->AppendToEmptyString());
 }
 
 }  // namespace
@@ -236,7 +237,7 @@ std::vector<Person> RunDirectoryQuery(const DirectoryQuery& query, std::vector<P
         std::vector<std::pair<std::string, size_t>> keys;
         keys.reserve(people.size());
         for (size_t i = 0; i < people.size(); ++i)
-            keys.emplace_back(SortText(people[i], key), i);
+            keys.emplace_back(SortKey(people[i], key), i);
         auto absent = [&](size_t i) { return people[i].Find(key) == nullptr; };
         std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
             if (absent(a.second) != absent(b.second))
@@ -252,6 +253,12 @@ std::vector<Person> RunDirectoryQuery(const DirectoryQuery& query, std::vector<P
     if (sizeLimit > 0 && people.size() > static_cast<size_t>(sizeLimit))
         people.resize(static_cast<size_t>(sizeLimit));
     return people;
+}
+
+int32_t ResultLimit(int32_t pageSize, int32_t sizeLimit) {
+    if (pageSize > 0)
+        return sizeLimit;
+    return sizeLimit > 0 && sizeLimit < kMaxPageSize ? sizeLimit : kMaxPageSize;
 }
 
 std::string GlobalCatalogHost(std::string_view adsPath) {

@@ -42,11 +42,20 @@ DirectoryQuery ParseDirectoryQuery(std::string_view commandText);
 bool Matches(const DirectoryCondition& condition, const Person& person);
 bool Matches(const DirectoryQuery& query, const Person& person);
 
-// The people that match, sorted by the query's key (people without the
-// key last, ties in the given order), at most sizeLimit of them when it is
-// positive.
+// The people that match, sorted by the query's key in the directory's
+// collation (DirectoryCollation.h; people without the key last, ties in the
+// given order), then cut to the first sizeLimit of them when it is positive.
 std::vector<Person> RunDirectoryQuery(const DirectoryQuery& query, std::vector<Person> people,
                                       int32_t sizeLimit);
+
+// The most entries the directory returns to a query that does not page
+// (Active Directory's MaxPageSize policy).
+constexpr int32_t kMaxPageSize = 1000;
+
+// How many entries a query gets, by its command's "Page Size" and "Size
+// Limit" (0 or less: not set): a paged query every match up to the size
+// limit, any other at most kMaxPageSize and the size limit. 0 means all.
+int32_t ResultLimit(int32_t pageSize, int32_t sizeLimit);
 
 // The host of a "GC://host/..." path; empty when the path is not a global
 // catalog path.

@@ -12,6 +12,8 @@ namespace {
 
 constexpr int32_t adOpenIfExists = 0x2000000;
 constexpr int32_t adModeWrite = 2;
+// ADO error 3219, adErrIllegalOperation.
+constexpr int32_t kIllegalOperation = hresult::FromUnsigned(0x800A0C93);
 
 [[noreturn]] void ThrowInvalidConnection() {
     throw ComError(hresult::FromUnsigned(0x800A0E7D),
@@ -61,11 +63,7 @@ class FolderFields : public FieldsCore {
         if (root && !where.mailbox.rootFields)
             return;
         std::vector<std::string> parts = SplitPath(where.folder.path);
-        properties_.Set(property::kHref, Variant(where.url));
-        properties_.Set(property::kDisplayName,
-                        Variant(root ? where.mailbox.address : parts.back()));
-        properties_.Set(property::kIsCollection, Variant(true));
-        properties_.Set(property::kContentClass, Variant(std::string(content_class::kFolder)));
+        properties_ = FolderProperties(where.url, root ? where.mailbox.address : parts.back());
         if (!root)
             return;
         if (auto inbox = session->data().FindInbox(where.mailbox.id))
@@ -83,15 +81,6 @@ class FolderFields : public FieldsCore {
   private:
     PropertyList properties_;
 };
-
-void DeleteStoredItem(StoreSession& session, int64_t itemId) {
-    std::optional<DbTransaction> transaction;
-    if (!session.db().InTransaction())
-        transaction.emplace(session.db());
-    session.data().DeleteItem(itemId);
-    if (transaction)
-        transaction->Commit();
-}
 
 }  // namespace
 
@@ -139,12 +128,12 @@ void StoreConnection::RequireTransaction() const {
 }
 
 void StoreConnection::Close() {
-    AsComError([&] {
-        RequireOpen();
-        if (inTransaction_)
-            EndTransaction(false);
-        session_.reset();
-    });
+    RequireOpen();
+    // ADO refuses an explicit close inside a transaction; only a connection
+    // released with one open rolls it back (the destructor).
+    if (inTransaction_)
+        throw ComError(kIllegalOperation, "Operation is not allowed in this context.");
+    session_.reset();
 }
 
 void StoreConnection::BeginTrans() {
@@ -258,7 +247,7 @@ void StoreRecord::DeleteRecord(const std::string& source, bool) {
             throw ComError(hresult::E_ACCESSDENIED, "Folders cannot be deleted in this store.");
         if (!where->itemId)
             ThrowNotFound();
-        DeleteStoredItem(*session_, *where->itemId);
+        DeleteItem(session_, *where);
     });
 }
 

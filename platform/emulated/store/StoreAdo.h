@@ -10,9 +10,11 @@
 
 // ADO over "ExOLEDB.DataSource" on the emulated store. Each connection has
 // a database connection of its own, so its transaction is its own: changes
-// made inside it are seen by nobody else until CommitTrans, and a
-// transaction still open when the connection closes is rolled back. Saving
-// an item through a record runs the store's synchronous save events.
+// made inside it are seen by nobody else until CommitTrans. Closing a
+// connection while its transaction is open fails, as ADO's Close does; a
+// connection released with a transaction open rolls it back. Saving an
+// item through a record runs the store's synchronous save events, deleting
+// one its delete events.
 namespace platform::emulated {
 
 // The provider name a connection accepts.

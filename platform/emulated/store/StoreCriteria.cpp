@@ -66,9 +66,11 @@ class Tokenizer {
         if (std::string_view("=<>!").find(c) != std::string_view::npos)
             return Operator();
         if (c == '-' || std::isdigit(static_cast<unsigned char>(c)))
-            return Run(Token::Kind::Number, [](char ch) { return std::isdigit(ch) != 0; });
+            return Run(Token::Kind::Number,
+                       [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; });
         if (std::isalpha(static_cast<unsigned char>(c)))
-            return Run(Token::Kind::Word, [](char ch) { return std::isalnum(ch) != 0; });
+            return Run(Token::Kind::Word,
+                       [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) != 0; });
         ThrowBadCriteria("unexpected character '" + std::string(1, c) + "'");
     }
 
@@ -155,6 +157,7 @@ class Parser {
         ++pos_;
         auto node = std::make_shared<Node>();
         node->kind = Node::Kind::Not;
+        Nested nested(*this);
         node->children.push_back(Not());
         return node;
     }
@@ -162,6 +165,7 @@ class Parser {
     NodePtr Primary() {
         if (Peek().kind == Token::Kind::Open) {
             ++pos_;
+            Nested nested(*this);
             NodePtr inner = Or();
             Expect(Token::Kind::Close, "')'");
             return inner;
@@ -240,8 +244,28 @@ class Parser {
         return Peek().kind == Token::Kind::Word && text::EqualsNoCase(Peek().text, word);
     }
 
+    // One level of parentheses or NOT while it is being read. Criteria come
+    // from whoever writes a registration item; nesting deeper than any real
+    // filter is refused rather than read (and later evaluated) by recursion
+    // that could exhaust the stack.
+    class Nested {
+      public:
+        explicit Nested(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxNesting)
+                ThrowBadCriteria("nested more than " + std::to_string(kMaxNesting) + " deep");
+        }
+        ~Nested() { --parser_.depth_; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+      private:
+        Parser& parser_;
+    };
+    static constexpr int kMaxNesting = 100;
+
     std::vector<Token> tokens_;
     size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 // -1, 0 or 1; none when the two cannot be compared.

@@ -19,7 +19,8 @@ namespace platform::emulated {
 class StoreCriteria {
   public:
     // Reads the criteria; blank text matches every item. Text that is not a
-    // WHERE clause of the forms above throws ComError (E_INVALIDARG).
+    // WHERE clause of the forms above, or that nests parentheses and NOT
+    // more than 100 deep, throws ComError (E_INVALIDARG).
     static StoreCriteria Parse(std::string_view text);
 
     using Lookup = std::function<Variant(std::string_view name)>;

@@ -398,4 +398,22 @@ void StoreData::DeleteItem(int64_t itemId) {
     db_.Prepare("DELETE FROM store_items WHERE id = ?1").Bind(1, itemId).Run();
 }
 
+void StoreData::InsertFolder(int64_t mailboxId, std::string_view path, bool inbox) {
+    db_.Prepare(
+           "INSERT OR IGNORE INTO store_folders(mailbox_id, path, is_inbox) VALUES(?1, ?2, ?3)")
+        .Bind(1, mailboxId)
+        .Bind(2, path)
+        .Bind(3, int64_t{inbox ? 1 : 0})
+        .Run();
+}
+
+PropertyList FolderProperties(std::string_view url, std::string_view displayName) {
+    PropertyList properties;
+    properties.Set(property::kHref, Variant(std::string(url)));
+    properties.Set(property::kDisplayName, Variant(std::string(displayName)));
+    properties.Set(property::kIsCollection, Variant(true));
+    properties.Set(property::kContentClass, Variant(std::string(content_class::kFolder)));
+    return properties;
+}
+
 }  // namespace platform::emulated

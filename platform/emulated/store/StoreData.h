@@ -101,6 +101,8 @@ class StoreData {
     // its extension. Call inside a write transaction.
     int64_t WriteItem(const StoredItem& item, bool replace = true);
     void DeleteItem(int64_t itemId);
+    // Adds the folder at path unless the mailbox has it already.
+    void InsertFolder(int64_t mailboxId, std::string_view path, bool inbox);
 
     // name, or the first of name-1, name-2, ... (before the extension) that
     // no item of the folder has.
@@ -120,6 +122,9 @@ inline constexpr std::string_view kNotFoundDescription =
     "Object or data matching the name, range, or selection criteria was not found within the "
     "scope of this operation.";
 [[noreturn]] void ThrowNotFound();
+
+// The properties the store gives a folder (the mailbox root aside).
+PropertyList FolderProperties(std::string_view url, std::string_view displayName);
 
 // "a/b/c" split at "/", empty parts dropped.
 std::vector<std::string> SplitPath(std::string_view path);

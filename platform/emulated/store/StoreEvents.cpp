@@ -1,10 +1,12 @@
 #include "platform/emulated/store/StoreEvents.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "platform/emulated/store/RegistrationScope.h"
 #include "platform/emulated/store/StoreCriteria.h"
 #include "platform/emulated/store/StoreRecords.h"
 
@@ -57,9 +59,9 @@ class InFlightRecord : public store::Record {
     bool open_ = true;
 };
 
-class SaveEventInfo : public store::EventInfo {
+class SyncEventInfo : public store::EventInfo {
   public:
-    SaveEventInfo(std::shared_ptr<StoreSession> session, std::shared_ptr<InFlightItem> inFlight)
+    SyncEventInfo(std::shared_ptr<StoreSession> session, std::shared_ptr<InFlightItem> inFlight)
         : session_(std::move(session)), inFlight_(std::move(inFlight)) {}
     std::shared_ptr<store::Record> EventRecord() override {
         AsComError([&] { session_->faults().Check("event.record", inFlight_->item.url); });
@@ -82,14 +84,15 @@ std::string TextOf(const StoredItem& item, std::string_view name) {
     return value.IsString() ? value.AsString() : "";
 }
 
-bool NamesSaveEvent(const std::string& eventMethod) {
+bool NamesEvent(const std::string& eventMethod, SyncEvent event) {
+    const std::string_view wanted =
+        event == SyncEvent::Save ? kSaveEventMethod : kDeleteEventMethod;
     size_t start = 0;
     while (start <= eventMethod.size()) {
-        size_t end = eventMethod.find(',', start);
+        size_t end = eventMethod.find_first_of(";,", start);
         if (end == std::string::npos)
             end = eventMethod.size();
-        if (text::EqualsNoCase(text::Trim(eventMethod.substr(start, end - start)),
-                               kSaveEventMethod))
+        if (text::EqualsNoCase(text::Trim(eventMethod.substr(start, end - start)), wanted))
             return true;
         start = end + 1;
     }
@@ -112,7 +115,7 @@ bool CriteriaMatch(const StoredItem& registration, const StoredItem& item) {
         return criteria.Matches(
             [&item](std::string_view name) { return CriteriaValue(item, name); });
     } catch (const ComError&) {
-        // Criteria the store cannot read match nothing; the save goes on.
+        // Criteria the store cannot read match nothing; the change goes on.
         return false;
     }
 }
@@ -130,39 +133,46 @@ int32_t PriorityOf(const StoredItem& registration) {
     }
 }
 
-// Whether the registration, found in a folder where scopes allows, fires
-// for a save of item.
-bool Fires(const StoredItem& registration, const StoredItem& item,
-           const std::vector<std::string_view>& scopes) {
-    std::string scope = text::Trim(TextOf(registration, property::kMatchScope));
-    bool scopeFits = std::any_of(scopes.begin(), scopes.end(), [&scope](std::string_view s) {
-        return text::EqualsNoCase(scope, s);
-    });
-    return scopeFits && IsEnabled(registration) &&
-           NamesSaveEvent(TextOf(registration, property::kEventMethod)) &&
+// Whether the registration, which reaches the item's folder, fires for the
+// event on item.
+bool Fires(const StoredItem& registration, const StoredItem& item, SyncEvent event) {
+    return IsEnabled(registration) &&
+           NamesEvent(TextOf(registration, property::kEventMethod), event) &&
            CriteriaMatch(registration, item);
 }
 
-void Collect(const std::vector<StoredItem>& registrations, const StoredItem& item,
-             const std::vector<std::string_view>& scopes, std::vector<SaveRegistration>& out) {
-    for (const StoredItem& registration : registrations) {
-        if (Fires(registration, item, scopes)) {
-            out.push_back(SaveRegistration{registration.url,
-                                           TextOf(registration, property::kSinkClass),
-                                           PriorityOf(registration)});
-        }
-    }
+struct RegistrationFolder {
+    MailboxRow mailbox;
+    FolderRow folder;
+};
+
+// The folders whose registrations may reach a change in the folder of
+// where: that folder, its mailbox root, and the store-wide folders of the
+// mailbox store, each once.
+std::vector<RegistrationFolder> RegistrationFolders(StoreData& data, const Location& where) {
+    std::vector<RegistrationFolder> folders{{where.mailbox, where.folder}};
+    auto add = [&folders](const MailboxRow& mailbox, const std::optional<FolderRow>& folder) {
+        bool known = std::any_of(folders.begin(), folders.end(), [&](const RegistrationFolder& f) {
+            return folder && f.folder.id == folder->id;
+        });
+        if (folder && !known)
+            folders.push_back({mailbox, *folder});
+    };
+    add(where.mailbox, data.FindFolder(where.mailbox.id, ""));
+    for (const MailboxRow& system : data.SystemMailboxes(where.mailbox.storeId))
+        add(system, data.FindFolder(system.id, kGlobalEventsPath));
+    return folders;
 }
 
 std::vector<LoadedSink> CreateSinks(Activation& activation,
-                                    const std::vector<SaveRegistration>& registrations) {
+                                    const std::vector<EventRegistration>& registrations) {
     std::vector<LoadedSink> sinks;
-    for (const SaveRegistration& registration : registrations) {
+    for (const EventRegistration& registration : registrations) {
         std::shared_ptr<ComObject> object;
         try {
             object = activation.CreateObject(registration.sinkClass);
         } catch (const ComError&) {
-            // A sink that cannot be created is skipped; the save goes on.
+            // A sink that cannot be created is skipped; the change goes on.
             continue;
         }
         StoreSyncEvents* events = object ? object->AsStoreSyncEvents() : nullptr;
@@ -172,15 +182,43 @@ std::vector<LoadedSink> CreateSinks(Activation& activation,
     return sinks;
 }
 
-void RunPhase(const std::vector<LoadedSink>& sinks, store::EventInfo& info, const std::string& url,
-              int32_t flags) {
+void RunPhase(const std::vector<LoadedSink>& sinks, SyncEvent event, store::EventInfo& info,
+              const std::string& url, int32_t flags) {
     for (const LoadedSink& sink : sinks) {
         try {
-            sink.events->OnSyncSave(info, url, flags);
+            if (event == SyncEvent::Save)
+                sink.events->OnSyncSave(info, url, flags);
+            else
+                sink.events->OnSyncDelete(info, url, flags);
         } catch (const std::exception&) {
-            // A sink that fails does not veto the save.
+            // A sink that fails does not veto the change.
         }
     }
+}
+
+// One synchronous event on the item in flight: the begin phase for every
+// sink that applies, then change, then the committed phase, or the aborted
+// phase when change fails (its failure goes on to the caller).
+void RunSyncEvent(const std::shared_ptr<StoreSession>& session, const Location& where,
+                  const std::shared_ptr<InFlightItem>& inFlight, SyncEvent event, int32_t itemFlags,
+                  const std::function<void(store::EventInfo&)>& change) {
+    auto snapshot = std::make_optional<ReadSnapshot>(session->db());
+    std::vector<EventRegistration> registrations =
+        FindRegistrations(session->data(), where, inFlight->item, event);
+    SyncEventInfo info(session, inFlight);
+    std::vector<LoadedSink> sinks = CreateSinks(session->activation(), registrations);
+    const std::string url = inFlight->item.url;
+    RunPhase(sinks, event, info, url, event_flag::kSyncBegin | itemFlags);
+    // What the begin phase read was one state of the store; the change is
+    // made after it.
+    snapshot.reset();
+    try {
+        change(info);
+    } catch (...) {
+        RunPhase(sinks, event, info, url, event_flag::kSyncAborted | itemFlags);
+        throw;
+    }
+    RunPhase(sinks, event, info, url, event_flag::kSyncCommitted | itemFlags);
 }
 
 // Calls Register of the sink a registration item names; a sink that
@@ -206,15 +244,17 @@ void RegisterSink(Activation& activation, store::EventInfo& info, const StoredIt
     }
 }
 
-// A delivered message never replaces another of the same name.
-int64_t StoreInDatabase(StoreSession& session, const StoredItem& item, bool replace) {
+// Runs write inside the session's transaction, or in one of its own when
+// the session has none open.
+template <typename Write>
+auto InWriteTransaction(StoreSession& session, Write&& write) {
     std::optional<DbTransaction> transaction;
     if (!session.db().InTransaction())
         transaction.emplace(session.db());
-    int64_t id = session.data().WriteItem(item, replace);
+    auto result = write();
     if (transaction)
         transaction->Commit();
-    return id;
+    return result;
 }
 
 }  // namespace
@@ -239,19 +279,22 @@ Variant CriteriaValue(const StoredItem& item, std::string_view name) {
     return value;
 }
 
-std::vector<SaveRegistration> FindSaveRegistrations(StoreData& data, const Location& where,
-                                                    const StoredItem& item) {
-    std::vector<SaveRegistration> found;
-    Collect(data.RegistrationItems(where.mailbox, where.folder), item,
-            {"SHALLOW", "EXACT", "ANY", "DEEP", ""}, found);
-    for (const MailboxRow& system : data.SystemMailboxes(where.mailbox.storeId)) {
-        auto globalEvents = data.FindFolder(system.id, kGlobalEventsPath);
-        if (!globalEvents || globalEvents->id == where.folder.id)
-            continue;
-        Collect(data.RegistrationItems(system, *globalEvents), item, {"ANY"}, found);
+std::vector<EventRegistration> FindRegistrations(StoreData& data, const Location& where,
+                                                 const StoredItem& item, SyncEvent event) {
+    std::vector<EventRegistration> found;
+    for (const RegistrationFolder& home : RegistrationFolders(data, where)) {
+        for (const StoredItem& registration : data.RegistrationItems(home.mailbox, home.folder)) {
+            if (ScopeReaches(TextOf(registration, property::kMatchScope), home.mailbox, home.folder,
+                             where.mailbox, where.folder) &&
+                Fires(registration, item, event)) {
+                found.push_back(EventRegistration{registration.url,
+                                                  TextOf(registration, property::kSinkClass),
+                                                  PriorityOf(registration)});
+            }
+        }
     }
     std::stable_sort(found.begin(), found.end(),
-                     [](const SaveRegistration& a, const SaveRegistration& b) {
+                     [](const EventRegistration& a, const EventRegistration& b) {
                          return a.priority < b.priority;
                      });
     return found;
@@ -259,31 +302,65 @@ std::vector<SaveRegistration> FindSaveRegistrations(StoreData& data, const Locat
 
 int64_t SaveItem(std::shared_ptr<StoreSession> session, const Location& where, StoredItem item,
                  int32_t itemFlags) {
-    auto snapshot = std::make_optional<ReadSnapshot>(session->db());
     item.folderId = where.folder.id;
     item.url = session->data().FolderUrl(where.mailbox, where.folder) + "/" + item.name;
-    std::vector<SaveRegistration> registrations =
-        FindSaveRegistrations(session->data(), where, item);
     auto inFlight = std::make_shared<InFlightItem>(InFlightItem{std::move(item)});
-    SaveEventInfo info(session, inFlight);
-    std::vector<LoadedSink> sinks = CreateSinks(session->activation(), registrations);
-    const std::string url = inFlight->item.url;
-    RunPhase(sinks, info, url, event_flag::kSyncBegin | itemFlags);
-    // What the begin phase read was one state of the store; the item is
-    // written after it.
-    snapshot.reset();
+    // A delivered message never replaces another of the same name.
+    const bool replace = (itemFlags & event_flag::kIsDelivered) == 0;
     int64_t id = 0;
-    try {
+    RunSyncEvent(session, where, inFlight, SyncEvent::Save, itemFlags, [&](store::EventInfo& info) {
         if (text::EqualsNoCase(TextOf(inFlight->item, property::kContentClass),
                                content_class::kEventRegistration))
             RegisterSink(session->activation(), info, inFlight->item, itemFlags);
-        id = StoreInDatabase(*session, inFlight->item, (itemFlags & event_flag::kIsDelivered) == 0);
-    } catch (...) {
-        RunPhase(sinks, info, url, event_flag::kSyncAborted | itemFlags);
-        throw;
-    }
-    RunPhase(sinks, info, url, event_flag::kSyncCommitted | itemFlags);
+        id = InWriteTransaction(*session,
+                                [&] { return session->data().WriteItem(inFlight->item, replace); });
+    });
     return id;
+}
+
+void DeleteItem(std::shared_ptr<StoreSession> session, const Location& where) {
+    const int64_t id = where.itemId.value_or(0);
+    auto inFlight =
+        std::make_shared<InFlightItem>(InFlightItem{session->data().ReadItem(id, where.url)});
+    RunSyncEvent(session, where, inFlight, SyncEvent::Delete, event_flag::kHardDelete,
+                 [&](store::EventInfo&) {
+                     InWriteTransaction(*session, [&] {
+                         session->data().DeleteItem(id);
+                         return 0;
+                     });
+                 });
+}
+
+FolderRow CreateFolder(std::shared_ptr<StoreSession> session, const MailboxRow& mailbox,
+                       const std::string& path) {
+    const std::vector<std::string> parts = SplitPath(path);
+    if (parts.empty())
+        ThrowNotFound();
+    std::optional<FolderRow> parent =
+        session->data().FindFolder(mailbox.id, JoinPath(parts, parts.size() - 1));
+    if (!parent)
+        ThrowNotFound();
+    Location where;
+    where.kind = Location::Kind::Item;
+    where.mailbox = mailbox;
+    where.folder = *parent;
+    where.itemName = parts.back();
+    where.url = session->data().FolderUrl(mailbox, *parent) + "/" + parts.back();
+    StoredItem folder;
+    folder.name = parts.back();
+    folder.url = where.url;
+    folder.folderId = parent->id;
+    folder.properties = FolderProperties(folder.url, folder.name);
+    auto inFlight = std::make_shared<InFlightItem>(InFlightItem{std::move(folder)});
+    const std::string joined = JoinPath(parts, parts.size());
+    RunSyncEvent(session, where, inFlight, SyncEvent::Save,
+                 event_flag::kNewItem | event_flag::kIsCollection, [&](store::EventInfo&) {
+                     InWriteTransaction(*session, [&] {
+                         session->data().InsertFolder(mailbox.id, joined, false);
+                         return 0;
+                     });
+                 });
+    return *session->data().FindFolder(mailbox.id, joined);
 }
 
 }  // namespace platform::emulated

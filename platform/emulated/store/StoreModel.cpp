@@ -104,8 +104,8 @@ MailboxStoreInfo StoreModel::AddStore(const std::string& storageGroup, const std
     std::string alias = std::string(kSystemMailboxPrefix) + NewGuid();
     NewMailbox system{alias + "@" + identity.domain, storageGroup, storeName, alias, alias};
     int64_t mailboxId = InsertMailbox(system, storeId, true);
-    InsertFolder(mailboxId, "StoreEvents", false);
-    InsertFolder(mailboxId, std::string(kGlobalEventsPath), false);
+    session_->data().InsertFolder(mailboxId, "StoreEvents", false);
+    session_->data().InsertFolder(mailboxId, std::string(kGlobalEventsPath), false);
     transaction.Commit();
     return MailboxStoreInfo{storeId, storageGroup, storeName, owner, system.address};
 }
@@ -170,19 +170,9 @@ int64_t StoreModel::InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bo
         .Bind(7, int64_t{mailbox.rootFields ? 1 : 0})
         .Run();
     int64_t mailboxId = session_->db().LastInsertId();
-    InsertFolder(mailboxId, "", false);
-    InsertFolder(mailboxId, mailbox.inboxName, true);
+    session_->data().InsertFolder(mailboxId, "", false);
+    session_->data().InsertFolder(mailboxId, mailbox.inboxName, true);
     return mailboxId;
-}
-
-void StoreModel::InsertFolder(int64_t mailboxId, const std::string& path, bool inbox) {
-    session_->db()
-        .Prepare(
-            "INSERT OR IGNORE INTO store_folders(mailbox_id, path, is_inbox) VALUES(?1, ?2, ?3)")
-        .Bind(1, mailboxId)
-        .Bind(2, std::string_view(path))
-        .Bind(3, int64_t{inbox ? 1 : 0})
-        .Run();
 }
 
 MailboxRow StoreModel::RequireMailbox(const std::string& address) {
@@ -228,12 +218,16 @@ FolderInfo StoreModel::AddFolder(const std::string& address, const std::string& 
     std::vector<std::string> parts = SplitPath(path);
     if (parts.empty())
         throw ServerError("a folder needs a path");
-    DbTransaction transaction(session_->db());
-    for (size_t count = 1; count <= parts.size(); ++count)
-        InsertFolder(mailbox.id, JoinPath(parts, count), false);
-    transaction.Commit();
-    FolderRow folder = *session_->data().FindFolder(mailbox.id, JoinPath(parts, parts.size()));
-    return FolderInfo{folder.path, session_->data().FolderUrl(mailbox, folder), folder.inbox};
+    // Each folder not there yet is saved into its parent with the store's
+    // events, outside any transaction: a sink may use the store itself.
+    std::optional<FolderRow> folder;
+    for (size_t count = 1; count <= parts.size(); ++count) {
+        const std::string folderPath = JoinPath(parts, count);
+        folder = session_->data().FindFolder(mailbox.id, folderPath);
+        if (!folder)
+            folder = CreateFolder(session_, mailbox, folderPath);
+    }
+    return FolderInfo{folder->path, session_->data().FolderUrl(mailbox, *folder), folder->inbox};
 }
 
 std::vector<FolderInfo> StoreModel::Folders(const std::string& address) {
@@ -257,6 +251,13 @@ StoredItem StoreModel::ReadItem(const std::string& url) {
     if (!where || !where->itemId)
         ThrowNotFound();
     return session_->data().ReadItem(*where->itemId, where->url);
+}
+
+void StoreModel::DeleteItem(const std::string& url) {
+    auto where = session_->data().Resolve(url);
+    if (!where || !where->itemId)
+        ThrowNotFound();
+    platform::emulated::DeleteItem(session_, *where);
 }
 
 std::vector<StoredItem> StoreModel::RegistrationItems() {

@@ -95,7 +95,9 @@ class StoreModel {
     size_t AddMailboxes(const std::vector<NewMailbox>& mailboxes);
     std::vector<MailboxInfo> Mailboxes();
     std::optional<MailboxInfo> FindMailbox(const std::string& address);
-    // Adds a folder (and the folders above it) to a mailbox.
+    // Adds a folder (and the folders above it) to a mailbox; each new folder
+    // is saved into its parent with the store's synchronous save events
+    // (new item and collection bits).
     FolderInfo AddFolder(const std::string& address, const std::string& path);
     std::vector<FolderInfo> Folders(const std::string& address);
 
@@ -103,6 +105,9 @@ class StoreModel {
     std::vector<StoredItem> Items(const std::string& folderUrl);
     // The item at url; a missing item throws ComError DB_E_NOTFOUND.
     StoredItem ReadItem(const std::string& url);
+    // Deletes the item at url, running the store's synchronous delete
+    // events; a missing item throws ComError DB_E_NOTFOUND.
+    void DeleteItem(const std::string& url);
     // Every event registration item of the server.
     std::vector<StoredItem> RegistrationItems();
 
@@ -119,7 +124,6 @@ class StoreModel {
     int64_t InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bool system);
     // Checks and inserts one mailbox; the caller holds the transaction.
     void InsertNewMailbox(const NewMailbox& mailbox);
-    void InsertFolder(int64_t mailboxId, const std::string& path, bool inbox);
     MailboxRow RequireMailbox(const std::string& address);
 
     std::shared_ptr<StoreSession> session_;

@@ -109,4 +109,20 @@ TEST(ListBoxNotifications, ItemsSelectionFocusAndExtentAreReported) {
     EXPECT_EQ(list.HorizontalExtent(), 120);
 }
 
+// A front end shows a changed mark on that entry alone.
+TEST(ListBoxNotifications, ASelectionNotificationNamesTheEntryWhoseMarkChanged) {
+    ListBox list("MbxInstList");
+    Fill(list);
+    std::vector<int> marked;
+    list.Subscribe([&](Control&, Property property) {
+        if (property == Property::Selection) {
+            marked.push_back(list.LastMarked());
+        }
+    });
+    list.SetSelected(2, true);
+    list.SetSelected(0, true);
+    list.SetSelected(2, false);
+    EXPECT_EQ(marked, (std::vector<int>{2, 0, 2}));
+}
+
 }  // namespace

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QTest>
 
 #include "setup/qt/QtFonts.h"
@@ -165,6 +166,55 @@ TEST_F(WindowClicks, TheLinkShowsTheHandOverItAndOpensTheAddressWhenClicked) {
     QTest::mouseClick(W().Label5, Qt::LeftButton, Qt::NoModifier, W().Label5->rect().center());
     ASSERT_EQ(world.shell.calls.size(), 1u);
     EXPECT_EQ(world.shell.calls[0], "ShellExecute open|http://www.morvane.example/|||1");
+}
+
+using WindowKeyboard = WindowFixture;
+
+// With every control usable and the log shown, Tab walks the window top
+// left to bottom right and Shift+Tab walks back.
+TEST_F(WindowKeyboard, TabFollowsTheWindowTopLeftToBottomRight) {
+    const QStringList order = {"Check2",      "Command5",         "SysMbxInstList", "Check5",
+                               "Command8",    "SysMbxUninstList", "Check3",         "Command6",
+                               "MbxInstList", "Check4",           "Command7",       "MbxUninstList",
+                               "Check7",      "Option1",          "Command1",       "Command4",
+                               "Command2",    "txtErr",           "Command3"};
+    Open();
+    const auto usable = std::find_if(order.begin(), order.end(), [this](const QString& name) {
+        return window->findChild<QWidget*>(name)->isEnabled();
+    });
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), *usable) << "the window opens on it";
+    for (setup::forms::Control* control : std::initializer_list<setup::forms::Control*>{
+             &form->Check2, &form->Check3, &form->Check4, &form->Check5, &form->Check7,
+             &form->Command5, &form->Command6, &form->Command7, &form->Command8})
+        control->SetEnabled(true);
+    form->Log().AddMessage("shown");
+    form->Log().UpdateVisibility();
+    W().Check2->setFocus();
+    QStringList forward = {QApplication::focusWidget()->objectName()};
+    while (forward.size() < order.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward << QApplication::focusWidget()->objectName();
+    }
+    QStringList backward = {forward.last()};
+    while (backward.size() < order.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        backward.prepend(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(forward.join(' ').toStdString(), order.join(' ').toStdString());
+    EXPECT_EQ(backward.join(' ').toStdString(), order.join(' ').toStdString());
+    W().Option1->setFocus();
+    QTest::keyClick(W().Option1, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), W().Option2) << "the arrow keys move between options";
+}
+
+TEST_F(WindowKeyboard, AnEmptyListShowsThatItHasTheFocus) {
+    Open();
+    form->MbxInstList.SetEnabled(true);
+    form->MbxInstList.Clear();
+    W().Check2->setFocus();
+    const QImage without = W().MbxInstList->grab().toImage();
+    W().MbxInstList->setFocus();
+    EXPECT_NE(W().MbxInstList->grab().toImage(), without);
 }
 
 using WindowProgress = WindowFixture;

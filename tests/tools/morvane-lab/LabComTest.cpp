@@ -166,6 +166,30 @@ TEST_F(LabSinkTest, LocalisedInboxAndStoreWideRegistrationStampToo) {
     EXPECT_TRUE(Deliver({"ben.okafor@morvane.test", "--scl", "4"})["comments"].is_null());
 }
 
+// The sink asks for the event record in every phase, so a counted fault
+// there, used up, shows that the store called it; the change goes ahead.
+TEST_F(LabSinkTest, FolderAndDeleteEventsReachTheSinkAndGoAhead) {
+    EXPECT_EQ(server
+                  .Ok({"invoke", kSink, "CreateRegItem", kAnnaUrl, "inbox", "Morvane.reg",
+                       "onsyncsave;onsyncdelete", kSink, "SHALLOW", "", "1"})
+                  .out,
+              "1\n");
+    const std::string inbox = std::string(kAnnaUrl) + "/Inbox";
+    server.Ok({"fault", "add", "event.record", "--url", "*/Inbox/Projects", "--count", "2"});
+    EXPECT_EQ(server.Ok({"folder", "add", kAnna, "Inbox/Projects"}).out,
+              "Added folder " + inbox + "/Projects\n");
+    Deliver({kAnna, "--scl", "5", "--subject", "Old news"});
+    server.Ok({"fault", "add", "event.record", "--url", "*/Old news.EML", "--count", "2"});
+    EXPECT_EQ(server.Ok({"delete", kAnna, "--subject", "Old news"}).out,
+              "Deleted " + inbox + "/Old news.EML\n");
+    for (const auto& fault : server.Ok({"fault", "list", "--json"}).Json())
+        EXPECT_EQ(fault["remaining"], 0) << fault.dump();
+    EXPECT_EQ(server.Ok({"show", kAnna, "--json"}).Json(), nlohmann::json::array());
+    LabResult gone = server.Run({"delete", kAnna, "--subject", "Old news"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_EQ(gone.ErrorLines().size(), 1u) << gone.err;
+}
+
 TEST_F(LabSinkTest, PlantedFaultsReachTheSinkWithoutFailingTheTool) {
     server.Ok({"fault", "add", "record.open", "--count", "1", "--description", "planted"});
     std::string line = Register(kAnnaUrl, "inbox", "SHALLOW");

@@ -1,6 +1,7 @@
 // fault add/list/clear.
 #include <gtest/gtest.h>
 
+#include "platform/emulated/db/FaultOperations.h"
 #include "tests/tools/morvane-lab/LabProcess.h"
 
 namespace labtest {
@@ -55,6 +56,21 @@ TEST_F(LabFaultTest, BadNumbersAreRefusedAndPlantNothing) {
         EXPECT_EQ(result.ErrorLines().size(), 1u) << result.err;
     }
     EXPECT_EQ(server.Run({"fault", "add", "record.open", "--count", "many"}).exitCode, 2);
+    EXPECT_EQ(server.Ok({"fault", "list", "--json"}).Json(), nlohmann::json::array());
+}
+
+// A fault at an operation the server does not have would never fire.
+TEST_F(LabFaultTest, UnknownOperationIsRefusedAndHelpListsEveryOperation) {
+    LabResult unknown = server.Run({"fault", "add", "directory.query"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.ErrorLines().size(), 1u) << unknown.err;
+    const std::string help = server.Ok({"fault", "add", "--help"}).out;
+    for (const auto& operation : platform::emulated::kFaultOperations) {
+        EXPECT_NE(unknown.err.find(std::string(operation.name)), std::string::npos)
+            << operation.name;
+        EXPECT_NE(help.find("  " + std::string(operation.name) + " "), std::string::npos)
+            << operation.name;
+    }
     EXPECT_EQ(server.Ok({"fault", "list", "--json"}).Json(), nlohmann::json::array());
 }
 

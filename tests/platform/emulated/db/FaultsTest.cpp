@@ -155,6 +155,7 @@ TEST_F(FaultsTest, FailedCommitLeavesNothingBehind) {
         connection->BeginTrans();
         PutItem(*connection, alice.inboxUrl + "/Morvane.reg");
         EXPECT_THROW(connection->CommitTrans(), ComError);
+        connection->RollbackTrans();
         connection->Close();
     }
     EXPECT_TRUE(fixture.model.Items(alice.inboxUrl).empty());

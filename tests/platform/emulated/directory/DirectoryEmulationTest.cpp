@@ -155,13 +155,36 @@ TEST_F(DirectoryCommands, AbsentAttributeReadsAsNullAndUnselectedColumnIsNotFoun
               platform::directory::adErrItemNotFound);
 }
 
+// The people are stored out of their sort order (by address), so a size
+// limit applied before the sort would keep the wrong ones.
 TEST_F(DirectoryCommands, SizeLimitCapsTheRecordsInSortOrder) {
+    int n = 0;
     for (const char* name : {"dora", "Bea", "carl", "Abe"}) {
-        world.AddMailbox(std::string(name) + "@corp.example.com");
+        world.AddMailbox("a" + std::to_string(++n) + "@corp.example.com", name);
     }
     auto records = Run(kMailboxQuery, 3);
     EXPECT_EQ(records->RecordCount(), 3);
     EXPECT_THAT(Column(*records, "cn"), ElementsAre("Abe", "Bea", "carl"));
+}
+
+TEST_F(DirectoryCommands, OrderByFollowsTheUnicodeCollationWithoutLetterCase) {
+    int n = 0;
+    for (const char* name : {"Zo\u00EB", "\u00C9mile", "zach", "eve", "\u00C5sa", "abe"}) {
+        world.AddMailbox("p" + std::to_string(++n) + "@corp.example.com", name);
+    }
+    // A byte order of lower-cased texts would put the accented names last.
+    EXPECT_THAT(Column(*Run(kMailboxQuery), "cn"),
+                ElementsAre("abe", "\u00C5sa", "\u00C9mile", "eve",
+                            ::testing::StartsWith("SystemMailbox{"), "zach", "Zo\u00EB"));
+}
+
+TEST(DirectoryPaging, UnpagedQueriesStopAtOneThousandPagedOnesAtTheSizeLimit) {
+    using platform::emulated::ResultLimit;
+    EXPECT_EQ(ResultLimit(0, 0), 1000);
+    EXPECT_EQ(ResultLimit(0, 3), 3);
+    EXPECT_EQ(ResultLimit(0, 30000), 1000);
+    EXPECT_EQ(ResultLimit(100, 30000), 30000);
+    EXPECT_EQ(ResultLimit(100, 0), 0);  // no limit
 }
 
 TEST_F(DirectoryCommands, WalkingPastTheEndAndUsingAClosedRecordsetFail) {

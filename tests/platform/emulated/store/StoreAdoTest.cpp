@@ -277,14 +277,21 @@ TEST_F(StoreAdo, TransactionChangesAreInvisibleToOthersUntilCommit) {
               Variant("pending"));
 }
 
-TEST_F(StoreAdo, OpenTransactionIsRolledBackWhenItsConnectionCloses) {
+TEST_F(StoreAdo, ClosingInsideATransactionFailsAndReleasingRollsItBack) {
     auto alice = fixture.AddUser("alice@example.com");
     const std::string url = alice.inboxUrl + "/Morvane.reg";
     {
         auto writer = Connect(alice.url);
         writer->BeginTrans();
         CreateItem(*writer, url, "never committed");
-        writer->Close();
+        // ADO refuses an explicit close while a transaction is open.
+        try {
+            writer->Close();
+            ADD_FAILURE() << "Close inside a transaction succeeded";
+        } catch (const ComError& error) {
+            EXPECT_EQ(error.number(), hresult::FromUnsigned(0x800A0C93));
+        }
+        EXPECT_EQ(writer->State(), store::adStateOpen);
     }
     {
         // Releasing a connection without closing it rolls back as well.

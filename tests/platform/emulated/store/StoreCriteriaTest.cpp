@@ -90,11 +90,23 @@ TEST(StoreCriteria, AbsentPropertyComparesToNothing) {
     EXPECT_FALSE(Matches("WHERE EXISTS(\"missing\")", kVisibleMessage));
 }
 
+TEST(StoreCriteria, NestingUpToAHundredDeepIsRead) {
+    std::string notNot;
+    for (int i = 0; i < 50; ++i)
+        notNot += "NOT (";
+    EXPECT_TRUE(Matches("WHERE " + notNot + "\"scl\" = 6" + std::string(50, ')'), kVisibleMessage));
+}
+
 TEST(StoreCriteria, TextThatIsNoWhereClauseIsRefused) {
-    for (const char* text : {"\"DAV:ishidden\" = FALSE", "WHERE", "WHERE \"a\" =",
-                             "WHERE \"a\" = 'open", "WHERE \"a\" LIKE 'x'", "WHERE (\"a\" = 1",
-                             "WHERE \"a\" = 1 extra", "WHERE \"a\" = 99999999999",
-                             "WHERE \"a\" = 1 AND", "WHERE 'x' = \"a\"", "WHERE \"a\" ! 1"}) {
+    const std::vector<std::string> texts = {
+        "\"DAV:ishidden\" = FALSE", "WHERE", "WHERE \"a\" =", "WHERE \"a\" = 'open",
+        "WHERE \"a\" LIKE 'x'", "WHERE (\"a\" = 1", "WHERE \"a\" = 1 extra",
+        "WHERE \"a\" = 99999999999", "WHERE \"a\" = 1 AND", "WHERE 'x' = \"a\"", "WHERE \"a\" ! 1",
+        // deeper than any filter: refused, not read by a recursion that
+        // could exhaust the stack
+        "WHERE " + std::string(101, '(') + "TRUE" + std::string(101, ')'),
+        "WHERE " + std::string(200000, '(')};
+    for (const std::string& text : texts) {
         try {
             StoreCriteria::Parse(text);
             ADD_FAILURE() << "accepted: " << text;

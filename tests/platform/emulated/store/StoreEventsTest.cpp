@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/ComError.h"
 #include "platform/emulated/store/StoreEvents.h"
 #include "platform/emulated/store/StoreValues.h"
@@ -21,7 +23,9 @@ constexpr int32_t kBegin = 0x01000000;
 constexpr int32_t kCommitted = 0x02000000;
 constexpr int32_t kAborted = 0x04000000;
 constexpr int32_t kNewItem = 0x1;
+constexpr int32_t kCollection = 0x2;
 constexpr int32_t kDelivered = 0x8;
+constexpr int32_t kHardDelete = 0x20;
 
 DeliveredMessage Message(const std::string& subject, std::optional<int32_t> scl = 5) {
     DeliveredMessage message;
@@ -64,6 +68,18 @@ class StoreEvents : public ::testing::Test {
         fixture.CreateRegistration(
             fixture.model.FindMailbox(store.systemMailbox)->url + "/StoreEvents/GlobalEvents",
             "Morvane.reg", "onsyncsave", sinkClass, "ANY", kVisibleOnly, "1");
+    }
+
+    // The existing item at url, open for writing through a new connection.
+    std::shared_ptr<store::Record> OpenExisting(const MailboxInfo& mailbox,
+                                                const std::string& url) {
+        auto connection = fixture.ado.CreateConnection();
+        connection->SetProvider("ExOLEDB.DataSource");
+        connection->Open(mailbox.url, "", "", -1);
+        auto record = fixture.ado.CreateRecord();
+        record->Open(url, *connection, store::adModeReadWrite, store::adFailIfNotExists, -1, "",
+                     "");
+        return record;
     }
 
     StoreFixture fixture;
@@ -191,6 +207,7 @@ TEST_F(StoreEvents, StoreWideRegistrationFiresForEveryMailboxOfItsStoreOnly) {
     fixture.model.AddFolder(alice.address, "Projects/2026");
     std::string deep = fixture.model.Deliver(alice.url + "/Projects/2026", Message("d"));
     fixture.model.DeliverToInbox(carolInfo.address, Message("c"));
+    fixture.model.AddFolder(carolInfo.address, "Elsewhere");
 
     auto begins = CallsOf(fixture.activation.log, "OnSyncSave");
     std::vector<std::string> urls;
@@ -198,7 +215,9 @@ TEST_F(StoreEvents, StoreWideRegistrationFiresForEveryMailboxOfItsStoreOnly) {
         if (call.flags & kBegin)
             urls.push_back(call.url);
     }
-    EXPECT_EQ(urls, (std::vector<std::string>{toAlice, toHans, deep}));
+    // The new folders are saved into their parents, and reached too.
+    EXPECT_EQ(urls, (std::vector<std::string>{toAlice, toHans, alice.url + "/Projects",
+                                              alice.url + "/Projects/2026", deep}));
 }
 
 TEST_F(StoreEvents, HiddenItemsDoNotFireTheCriteriaLimitedRegistration) {
@@ -338,11 +357,7 @@ TEST_F(StoreEvents, EditOfAnExistingItemIsNeitherNewNorDelivered) {
     std::string url = fixture.model.DeliverToInbox(alice.address, Message("x"));
     fixture.activation.log.clear();
 
-    auto connection = fixture.ado.CreateConnection();
-    connection->SetProvider("ExOLEDB.DataSource");
-    connection->Open(alice.url, "", "", -1);
-    auto record = fixture.ado.CreateRecord();
-    record->Open(url, *connection, store::adModeReadWrite, store::adFailIfNotExists, -1, "", "");
+    auto record = OpenExisting(alice, url);
     record->GetFields()->Item(std::string(property::kComments))->SetValue(Variant("edited"));
     record->GetFields()->Update();
     auto saves = CallsOf(fixture.activation.log, "OnSyncSave");
@@ -373,12 +388,132 @@ TEST_F(StoreEvents, RegistrationsAreFoundForTheSaveInPriorityOrder) {
     ASSERT_TRUE(where.has_value());
     platform::emulated::StoredItem item;
     item.name = "new.EML";
-    auto found = platform::emulated::FindSaveRegistrations(data, *where, item);
+    auto found = platform::emulated::FindRegistrations(data, *where, item,
+                                                       platform::emulated::SyncEvent::Save);
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].sinkClass, "C");
     EXPECT_EQ(found[1].sinkClass, "B");
     EXPECT_EQ(found[2].sinkClass, "A");
     EXPECT_EQ(found[2].priority, 65535);
+}
+
+// Where a registration reaches, by its scope and the folder it lives in.
+// Each row catches a scope that fires too widely or not at all.
+TEST_F(StoreEvents, ScopesReachWhereTheStoreHasThem) {
+    auto alice = fixture.AddUser("alice@example.com");
+    auto bob = fixture.AddUser("bob@example.com");
+    fixture.model.AddFolder(alice.address, "Inbox/Sub/Deeper");
+    fixture.model.AddFolder(alice.address, "StoreEvents/GlobalEvents");
+    auto second = fixture.model.AddStore("Second Storage Group", "Other Store");
+    const std::string systemGlobal =
+        fixture.model.FindMailbox(fixture.firstStore.systemMailbox)->url +
+        "/StoreEvents/GlobalEvents";
+    const std::string otherSystem =
+        fixture.model.FindMailbox(second.systemMailbox)->url + "/StoreEvents";
+    struct Row {
+        std::string scope, home, savedIn;
+        bool fires;
+    };
+    const std::vector<Row> rows = {
+        {"DEEP", alice.url, alice.url + "/Inbox/Sub/Deeper", true},
+        {"DEEP", alice.url, alice.url, true},
+        {"DEEP", alice.url, bob.inboxUrl, false},
+        {"DEEP", alice.inboxUrl, alice.inboxUrl, false},
+        {"DEEP", alice.inboxUrl, alice.url + "/Inbox/Sub", false},
+        {"SHALLOW", alice.inboxUrl, alice.inboxUrl, true},
+        {" shallow ", alice.inboxUrl, alice.inboxUrl, true},
+        {"SHALLOW", alice.inboxUrl, alice.url + "/Inbox/Sub", false},
+        {"ANY", systemGlobal, alice.url + "/Inbox/Sub/Deeper", true},
+        {"ANY", systemGlobal, otherSystem, false},
+        {"ANY", alice.inboxUrl, alice.inboxUrl, false},
+        {"ANY", alice.url + "/StoreEvents/GlobalEvents", bob.inboxUrl, false},
+        {"EXACT", alice.inboxUrl, alice.inboxUrl, false},
+        {"", alice.inboxUrl, alice.inboxUrl, false},
+        {"BOGUS", alice.inboxUrl, alice.inboxUrl, false},
+    };
+    platform::emulated::StoreData data(*fixture.db);
+    int n = 0;
+    for (const Row& row : rows) {
+        const std::string name = "r" + std::to_string(++n) + ".reg";
+        fixture.CreateRegistration(row.home, name, "onsyncsave", "S", row.scope, "", "1");
+        auto where = data.Resolve(row.savedIn + "/new.EML");
+        ASSERT_TRUE(where.has_value()) << row.savedIn;
+        platform::emulated::StoredItem item;
+        item.name = "new.EML";
+        bool fired = false;
+        for (const auto& found : platform::emulated::FindRegistrations(
+                 data, *where, item, platform::emulated::SyncEvent::Save))
+            fired = fired || found.url == row.home + "/" + name;
+        EXPECT_EQ(fired, row.fires)
+            << "'" << row.scope << "' in " << row.home << ", save in " << row.savedIn;
+    }
+}
+
+TEST_F(StoreEvents, DisabledRegistrationExistsButNeverFires) {
+    auto alice = fixture.AddUser("alice@example.com");
+    fixture.activation.AddSink("Test.Sink");
+    RegisterInInbox(alice, "Test.Sink");
+    auto record = OpenExisting(alice, alice.inboxUrl + "/Morvane.reg");
+    record->GetFields()->Item(std::string(property::kEnabled))->SetValue(Variant(false));
+    record->GetFields()->Update();
+    fixture.activation.log.clear();
+    fixture.model.DeliverToInbox(alice.address, Message("x"));
+    EXPECT_TRUE(fixture.activation.log.empty());
+}
+
+TEST_F(StoreEvents, DeleteRaisesOnSyncDeleteBeginThenCommittedWithTheItemInFlight) {
+    auto alice = fixture.AddUser("alice@example.com");
+    auto sink = fixture.activation.AddSink("Test.Sink");
+    fixture.CreateRegistration(alice.inboxUrl, "delete.reg", "onsyncsave;onsyncdelete", "Test.Sink",
+                               "SHALLOW", kVisibleOnly, "1");
+    std::string url = fixture.model.DeliverToInbox(alice.address, Message("going"));
+    Variant seenSubject;
+    bool storedDuringBegin = false;
+    sink->onDeleteBegin = [&](store::EventInfo& info) {
+        seenSubject =
+            info.EventRecord()->GetFields()->Item(std::string(property::kSubject))->Value();
+        storedDuringBegin = fixture.model.Items(alice.inboxUrl).size() == 2;
+    };
+    fixture.activation.log.clear();
+    auto record = OpenExisting(alice, url);
+    record->DeleteRecord("", false);
+
+    auto deletes = CallsOf(fixture.activation.log, "OnSyncDelete");
+    ASSERT_EQ(deletes.size(), 2u);
+    EXPECT_EQ(deletes[0].flags, kBegin | kHardDelete);
+    EXPECT_EQ(deletes[1].flags, kCommitted | kHardDelete);
+    EXPECT_EQ(deletes[0].url, url);
+    EXPECT_EQ(seenSubject, Variant("going"));
+    EXPECT_TRUE(storedDuringBegin);
+    EXPECT_THROW(fixture.model.ReadItem(url), ComError);
+    // The model deletes the same way; a save-only registration stays silent.
+    url = fixture.model.DeliverToInbox(alice.address, Message("again"));
+    RegisterInInbox(alice, "Test.Sink", "2", "", "save-only.reg");
+    fixture.activation.log.clear();
+    fixture.model.DeleteItem(url);
+    EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncDelete").size(), 2u);
+    EXPECT_TRUE(CallsOf(fixture.activation.log, "OnSyncSave").empty());
+}
+
+TEST_F(StoreEvents, NewFolderIsSavedIntoItsParentWithTheCollectionBit) {
+    auto alice = fixture.AddUser("alice@example.com");
+    fixture.activation.AddSink("Inbox.Sink");
+    fixture.activation.AddSink("Root.Sink");
+    RegisterInInbox(alice, "Inbox.Sink", "1", "", "inbox.reg");
+    fixture.CreateRegistration(alice.url, "root.reg", "onsyncsave", "Root.Sink", "DEEP", "", "2");
+    fixture.activation.log.clear();
+    fixture.model.AddFolder(alice.address, "Inbox/Sub");
+    fixture.model.AddFolder(alice.address, "Inbox/Sub");  // there already: no event
+    std::vector<std::tuple<std::string, std::string, int32_t>> calls;
+    for (const SinkCall& call : fixture.activation.log)
+        calls.emplace_back(call.sink, call.url, call.flags);
+    const std::string sub = alice.inboxUrl + "/Sub";
+    const int32_t bits = kNewItem | kCollection;
+    EXPECT_EQ(calls, (std::vector<std::tuple<std::string, std::string, int32_t>>{
+                         {"Inbox.Sink", sub, kBegin | bits},
+                         {"Root.Sink", sub, kBegin | bits},
+                         {"Inbox.Sink", sub, kCommitted | bits},
+                         {"Root.Sink", sub, kCommitted | bits}}));
 }
 
 }  // namespace

@@ -16,8 +16,10 @@ void RecordingSink::OnSyncSave(store::EventInfo& info, const std::string& url, i
         onBegin(info);
 }
 
-void RecordingSink::OnSyncDelete(store::EventInfo&, const std::string& url, int32_t flags) {
+void RecordingSink::OnSyncDelete(store::EventInfo& info, const std::string& url, int32_t flags) {
     log_.push_back(SinkCall{name_, "OnSyncDelete", url, flags});
+    if ((flags & 0x01000000) != 0 && onDeleteBegin)
+        onDeleteBegin(info);
 }
 
 int32_t RecordingSink::Register(store::EventInfo&, const std::string& url, int32_t flags) {

@@ -18,13 +18,13 @@ namespace storetest {
 // One call a test sink received.
 struct SinkCall {
     std::string sink;
-    std::string method;  // "OnSyncSave" or "Register"
+    std::string method;  // "OnSyncSave", "OnSyncDelete" or "Register"
     std::string url;
     int32_t flags = 0;
 };
 
 // An in-process event sink that writes every call into a shared log and
-// runs what the test gives it in the begin phase.
+// runs what the test gives it in the begin phase of a save or a delete.
 class RecordingSink : public platform::ComObject,
                       public platform::StoreSyncEvents,
                       public platform::CreateRegistration {
@@ -45,6 +45,7 @@ class RecordingSink : public platform::ComObject,
                      int32_t flags) override;
 
     Action onBegin;
+    Action onDeleteBegin;
     int32_t registerResult = 0;
 
   private:

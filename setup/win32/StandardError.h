@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// The standard error of a windowed program: a batch run's log goes where a
+// console program's would, for a scheduled task's "2>> file" as well as for
+// an administrator at a console.
+namespace setup::win32 {
+
+// Writes text to the standard error handle the program inherited: its
+// UTF-8 bytes to a file or pipe, its characters to a console. Without an
+// inherited handle that is open the program attaches to its parent's
+// console and writes there; without that either, the text goes nowhere.
+void WriteStandardError(const std::string& text);
+
+}  // namespace setup::win32

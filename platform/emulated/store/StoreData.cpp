@@ -58,6 +58,7 @@ struct KeptLayout {
     template <typename Key, typename Value>
     using Map = std::map<Key, std::optional<Value>>;
     Map<int, ServerIdentity> identity;
+    Map<int, std::string> mailboxesUrl;
     Map<std::string, MailboxRow> mailboxes;
     // Every folder of a mailbox, read at once: a call looks up its root,
     // its Inbox and the folder of an item.
@@ -93,6 +94,10 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
         auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
         return fold(x) == fold(y);
     });
+}
+
+[[noreturn]] void ThrowNoIdentity() {
+    throw ServerError("the emulated server has no mail server name yet");
 }
 
 // text for a LIKE pattern with "!" as the escape character.
@@ -149,14 +154,26 @@ std::optional<ServerIdentity> StoreData::Identity() {
 ServerIdentity StoreData::RequireIdentity() {
     auto identity = Identity();
     if (!identity)
-        throw ServerError("the emulated server has no mail server name yet");
+        ThrowNoIdentity();
     return *identity;
 }
 
+std::optional<std::string> StoreData::MailboxesUrl() {
+    return Kept<std::string>(db_, &KeptLayout::mailboxesUrl, 0,
+                             [&]() -> std::optional<std::string> {
+                                 auto identity = Identity();
+                                 if (!identity)
+                                     return std::nullopt;
+                                 return "http://" + text::ToLower(identity->name) + "/exadmin/" +
+                                        identity->domain + "/mbx/";
+                             });
+}
+
 std::string StoreData::MailboxUrl(std::string_view address) {
-    ServerIdentity identity = RequireIdentity();
-    return "http://" + text::ToLower(identity.name) + "/exadmin/" + identity.domain + "/mbx/" +
-           std::string(address);
+    std::optional<std::string> url = MailboxesUrl();
+    if (!url)
+        ThrowNoIdentity();
+    return *url + std::string(address);
 }
 
 std::string StoreData::FolderUrl(const MailboxRow& mailbox, const FolderRow& folder) {
@@ -165,27 +182,24 @@ std::string StoreData::FolderUrl(const MailboxRow& mailbox, const FolderRow& fol
 }
 
 std::optional<Location> StoreData::Resolve(std::string_view url) {
-    auto identity = Identity();
-    if (!identity)
+    const std::optional<std::string> prefix = MailboxesUrl();
+    if (!prefix || !text::StartsWithNoCase(url, *prefix))
         return std::nullopt;
-    std::string prefix =
-        "http://" + text::ToLower(identity->name) + "/exadmin/" + identity->domain + "/mbx/";
-    if (!text::StartsWithNoCase(url, prefix))
-        return std::nullopt;
-    std::vector<std::string> segments = SplitPath(url.substr(prefix.size()));
+    std::vector<std::string> segments = SplitPath(url.substr(prefix->size()));
     if (segments.empty())
         return std::nullopt;
     auto mailbox = FindMailbox(segments.front());
     if (!mailbox)
         return std::nullopt;
     segments.erase(segments.begin());
-    return ResolvePath(*mailbox, segments);
+    return ResolvePath(std::move(*mailbox), segments);
 }
 
-std::optional<Location> StoreData::ResolvePath(const MailboxRow& mailbox,
+std::optional<Location> StoreData::ResolvePath(MailboxRow mailboxRow,
                                                const std::vector<std::string>& segments) {
     Location location;
-    location.mailbox = mailbox;
+    location.mailbox = std::move(mailboxRow);
+    const MailboxRow& mailbox = location.mailbox;
     if (auto folder = FindFolder(mailbox.id, JoinPath(segments, segments.size()))) {
         location.folder = *folder;
         location.url = FolderUrl(mailbox, *folder);

@@ -109,9 +109,12 @@ class StoreData {
     std::string FreeItemName(int64_t folderId, const std::string& name);
 
   private:
+    // "http://<server lower-case>/exadmin/<domain>/mbx/"; none without an
+    // identity.
+    std::optional<std::string> MailboxesUrl();
     // The mailbox's folders as kept inside a snapshot; null outside one.
     const std::vector<FolderRow>* KeptFolders(int64_t mailboxId);
-    std::optional<Location> ResolvePath(const MailboxRow& mailbox,
+    std::optional<Location> ResolvePath(MailboxRow mailbox,
                                         const std::vector<std::string>& segments);
 
     ServerDb& db_;

@@ -20,7 +20,7 @@ namespace setup::qt {
 // progress as often as the eye can follow.
 class QtEventLoop : public forms::EventLoop {
   public:
-    static constexpr std::chrono::milliseconds kDefaultInterval{20};
+    static constexpr std::chrono::milliseconds kDefaultInterval{40};
 
     explicit QtEventLoop(std::chrono::milliseconds interval = kDefaultInterval)
         : interval_(interval) {}

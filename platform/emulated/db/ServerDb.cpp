@@ -50,7 +50,10 @@ bool SchemaIsComplete(sqlite3* db) {
     return true;
 }
 
-// The connection whose read snapshot is open on this thread.
+// The connection whose read snapshot is open on this thread. Touched only
+// while a snapshot is open: a library that uses the server's registry and
+// is unloaded again (DllRegisterServer run by regsvr) never gets a thread
+// storage block of its own, which the leak checker would trip over.
 thread_local ServerDb* snapshotOnThisThread = nullptr;
 
 // Statements whose texts the store runs again and again are kept this many
@@ -263,8 +266,7 @@ ServerDb::ServerDb(std::string folder, sqlite3* db)
 }
 
 ServerDb::~ServerDb() {
-    if (snapshotOnThisThread == this)
-        snapshotOnThisThread = nullptr;
+    ForgetThreadSnapshot();
     cache_->Close();
     sqlite3_close_v2(db_);
 }
@@ -316,8 +318,10 @@ void ServerDb::EnterSnapshot() {
         Prepare("BEGIN").Run();
         snapshotOpen_ = true;
         ++snapshotNumber_;
-        if (!snapshotOnThisThread)
+        if (!snapshotOnThisThread) {
             snapshotOnThisThread = this;
+            threadSnapshot_ = true;
+        }
     }
     ++snapshotDepth_;
 }
@@ -325,6 +329,13 @@ void ServerDb::EnterSnapshot() {
 void ServerDb::ExitSnapshot() {
     if (--snapshotDepth_ == 0)
         LeaveSnapshot();
+}
+
+void ServerDb::ForgetThreadSnapshot() {
+    if (threadSnapshot_) {
+        snapshotOnThisThread = nullptr;
+        threadSnapshot_ = false;
+    }
 }
 
 std::optional<int64_t> ServerDb::ConfigurationGeneration() {
@@ -347,8 +358,7 @@ void ServerDb::LeaveSnapshot() {
     if (!snapshotOpen_)
         return;
     snapshotOpen_ = false;
-    if (snapshotOnThisThread == this)
-        snapshotOnThisThread = nullptr;
+    ForgetThreadSnapshot();
     Statement commit = Prepare("COMMIT");
     if (sqlite3_step(commit.statement_) != SQLITE_DONE || sqlite3_get_autocommit(db_) == 0) {
         // Nothing was written: whatever kept the read open, it ends here.

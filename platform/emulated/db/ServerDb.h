@@ -150,6 +150,7 @@ class ServerDb {
     ServerDb(std::string folder, sqlite3* db);
     void EnterSnapshot();
     void ExitSnapshot();
+    void ForgetThreadSnapshot();
     void CreateOrCheckSchema();
     // The first column of the first row of a query without parameters.
     int64_t QueryInt(const std::string& sql);
@@ -159,6 +160,8 @@ class ServerDb {
     std::shared_ptr<StatementCache> cache_;
     int snapshotDepth_ = 0;
     bool snapshotOpen_ = false;
+    // Whether this connection's snapshot is the one of its thread.
+    bool threadSnapshot_ = false;
     uint64_t snapshotNumber_ = 0;
     std::optional<FileKey> file_;
     std::optional<int64_t> generation_;

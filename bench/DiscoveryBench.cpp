@@ -1,24 +1,44 @@
 // The mailbox walk of the setup window over 30,000 directory records, the
-// query's size limit: time per record with a state check for every listed
-// mailbox (an in-process library object answering "0") against the same
-// walk over the same records without any (records without address, which
-// the walk lists but does not ask about; only the store's system mailbox
-// keeps its address). Both walks run in one loop, in turn, on servers of
-// their own.
+// query's size limit.
+//
+// BM_WalkWithVsWithoutStateChecks: time per record with a state check for
+// every listed mailbox (an in-process library object answering "0")
+// against the same walk over the same records without any (records without
+// address, which the walk lists but does not ask about; only the store's
+// system mailbox keeps its address). Both walks run in one loop, in turn,
+// on servers of their own.
+//
+// BM_SetupProgramVsModelWalk: the walk the administrator waits for,
+// MorvaneSetup -b run as a process (offscreen) beside Morvane.so as they
+// are installed, on a server that morvane-lab makes with 30,000 mailboxes,
+// none registered, so that every mailbox is checked through the library;
+// against the walk of the form's model alone over as many checked records
+// with the in-process stand-in, in turn in one loop.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+#include "bench/support/BenchFolder.h"
+#include "bench/support/ChildProcess.h"
 #include "bench/support/QuickRun.h"
 #include "bench/support/ThreadCpuClock.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 namespace {
 
+using benchsupport::ProcessRun;
 using benchsupport::Seconds;
 using benchsupport::ThreadCpuClock;
 using discoverytest::DiscoveryWorld;
 using platform::emulated::NewPerson;
 
 constexpr int kRecords = 30000;
+// The records of a smoke run of the setup program, which only checks that
+// the benchmark works.
+constexpr int kQuickRecords = 200;
 
 // 30,000 mailbox-enabled people: the store's system mailbox and, of the
 // others, one in ten homed on another server, one in twenty disabled, one
@@ -43,11 +63,24 @@ std::vector<NewPerson> People(const DiscoveryWorld& world, bool withAddress) {
     return people;
 }
 
+// count - 1 people homed here, each a user mailbox with an address: with
+// the store's system mailbox, count records that are all listed and
+// checked.
+std::vector<NewPerson> CheckedPeople(const DiscoveryWorld& world, int count) {
+    std::vector<NewPerson> people;
+    for (int i = 1; i < count; ++i)
+        people.push_back(world.Person("user" + std::to_string(i), "MAIL01"));
+    return people;
+}
+
 // One server with its directory and a loaded setup form.
 class Walker {
   public:
-    explicit Walker(bool withAddress) {
-        world_.people->Add(People(world_, withAddress));
+    explicit Walker(bool withAddress)
+        : Walker(
+              [withAddress](const DiscoveryWorld& world) { return People(world, withAddress); }) {}
+    explicit Walker(const std::function<std::vector<NewPerson>(const DiscoveryWorld&)>& people) {
+        world_.people->Add(people(world_));
         form_ = world_.LoadForm();
         world_.activation.sink->calls.clear();
     }
@@ -106,5 +139,111 @@ void BM_WalkWithVsWithoutStateChecks(benchmark::State& state) {
 BENCHMARK(BM_WalkWithVsWithoutStateChecks)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(benchsupport::QuickRun() ? 1 : 6);
+
+// The programs as installed, side by side in a folder of their own, and a
+// server made by morvane-lab with mailboxes user1 to userN (numbers padded)
+// beside the store's system mailbox.
+class InstalledSetup {
+  public:
+    explicit InstalledSetup(int mailboxes) : mailboxes_(mailboxes) {
+        std::filesystem::create_directory(Install());
+        for (const char* file : {MORVANE_SETUP_FILE, MORVANE_LIBRARY_FILE}) {
+            std::filesystem::copy_file(file, Install() / std::filesystem::path(file).filename());
+        }
+        Lab({"init", "--empty"});
+        Lab({"mailbox", "add", "--count", std::to_string(mailboxes), "--prefix", "user"});
+    }
+
+    // MorvaneSetup -b, offscreen.
+    ProcessRun RunBatch() const {
+        return benchsupport::RunProcess((Install() / "MorvaneSetup").string(), {"-b"},
+                                        Install().string(), Environment());
+    }
+
+    // Whether the batch run asks the library about the mailboxes: a failure
+    // planted at the first mailbox's connection reaches the run's error log
+    // as the library's error line.
+    bool ChecksThroughTheLibrary() const {
+        const std::string first =
+            "user" + std::string(std::to_string(mailboxes_).size() - 1, '0') + "1@morvane.test";
+        Lab({"fault", "add", "connection.open", "--url",
+             "http://ex1/exadmin/morvane.test/mbx/" + first, "--hresult", "0x80004005",
+             "--description", "planted"});
+        const ProcessRun run = RunBatch();
+        Lab({"fault", "clear"});
+        return run.exitCode == 1 &&
+               run.errorOutput.find(first + " - ERROR: -2147467259 planted") != std::string::npos;
+    }
+
+  private:
+    std::filesystem::path Install() const { return std::filesystem::path(folder_.path()) / "bin"; }
+    std::map<std::string, std::string> Environment() const {
+        return {{"MORVANE_SERVER", folder_.path() + "/server"}, {"QT_QPA_PLATFORM", "offscreen"}};
+    }
+    void Lab(const std::vector<std::string>& arguments) const {
+        const ProcessRun run =
+            benchsupport::RunProcess(MORVANE_LAB_FILE, arguments, folder_.path(), Environment());
+        if (run.exitCode != 0)
+            throw std::runtime_error("morvane-lab " + arguments.front() + " failed");
+    }
+
+    benchsupport::BenchFolder folder_;
+    int mailboxes_;
+};
+
+// The model's walk is short beside the program's: it walks this many times
+// a round, so that both have their share of the machine's ups and downs.
+constexpr int kModelWalksPerRound = 3;
+
+// One round: the program's run before the model's walks, or after them.
+ProcessRun RunRound(const InstalledSetup& setup, Walker& model, bool programFirst,
+                    ThreadCpuClock::duration& modelTime) {
+    ProcessRun run;
+    for (int slot = 0; slot <= kModelWalksPerRound; ++slot) {
+        if (slot == (programFirst ? 0 : kModelWalksPerRound))
+            run = setup.RunBatch();
+        else
+            modelTime += model.Walk();
+    }
+    return run;
+}
+
+// CPU time of the program's whole run (all its threads, start-up and exit
+// included) per record, against the model's walk per record.
+void BM_SetupProgramVsModelWalk(benchmark::State& state) {
+    const int records = benchsupport::QuickRun() ? kQuickRecords : kRecords;
+    InstalledSetup setup(records - 1);
+    Walker model([records](const DiscoveryWorld& world) { return CheckedPeople(world, records); });
+    std::chrono::nanoseconds programCpu{}, programWall{};
+    ThreadCpuClock::duration modelTime{};
+    bool programFirst = true;
+    for (auto _ : state) {
+        const ProcessRun run = RunRound(setup, model, programFirst, modelTime);
+        programFirst = !programFirst;
+        if (run.exitCode != 0) {
+            state.SkipWithError("the setup program's batch run failed");
+            return;
+        }
+        programCpu += run.cpu;
+        programWall += run.wall;
+    }
+    const auto rounds = static_cast<double>(state.iterations());
+    const auto modelWalks = static_cast<size_t>(state.iterations()) * kModelWalksPerRound;
+    if (model.checks() != modelWalks * static_cast<size_t>(records) ||
+        !setup.ChecksThroughTheLibrary()) {
+        state.SkipWithError("a walk did not check every mailbox");
+        return;
+    }
+    const double programPerRecord = Seconds(programCpu) / rounds / records;
+    const double modelPerRecord = Seconds(modelTime) / static_cast<double>(modelWalks) / records;
+    state.counters["records"] = records;
+    state.counters["setup_walk_per_record_us"] = programPerRecord * 1e6;
+    state.counters["setup_walk_wall_per_record_us"] = Seconds(programWall) / rounds / records * 1e6;
+    state.counters["model_walk_per_record_us"] = modelPerRecord * 1e6;
+    state.counters["setup_walk_vs_model_walk_ratio"] = programPerRecord / modelPerRecord;
+}
+BENCHMARK(BM_SetupProgramVsModelWalk)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(benchsupport::QuickRun() ? 1 : 4);
 
 }  // namespace

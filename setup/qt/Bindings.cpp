@@ -231,7 +231,7 @@ void Binder::Picture(forms::PictureBox& picture, ProgressView* widget) {
     releases_.emplace_back([&picture] { picture.SetCanvas(nullptr); });
     Common(picture, widget, [&picture, widget](Property property) {
         if (property == Property::Drawing) {
-            widget->update();
+            widget->RequestRepaint();
         } else if (property == Property::Visible) {
             widget->SetBackColor(picture.BackColor());
         }

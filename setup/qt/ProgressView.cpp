@@ -9,7 +9,15 @@ ProgressView::ProgressView(QWidget* parent) : QFrame(parent), canvas_(QSize(1, 1
     canvas_.OnRefresh([this] { repaint(); });
 }
 
+void ProgressView::RequestRepaint() {
+    if (!repaintRequested_) {
+        repaintRequested_ = true;
+        update();
+    }
+}
+
 void ProgressView::paintEvent(QPaintEvent* event) {
+    repaintRequested_ = false;
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), canvas_.Image());

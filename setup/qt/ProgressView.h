@@ -15,6 +15,9 @@ class ProgressView : public QFrame {
 
     RasterCanvas& Canvas() { return canvas_; }
     void SetBackColor(int32_t backColor) { backColor_ = backColor; }
+    // Schedules a repaint from the bitmap, once until it is painted: the
+    // progress bar draws four times a record.
+    void RequestRepaint();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -22,6 +25,7 @@ class ProgressView : public QFrame {
 
   private:
     int32_t backColor_ = 0xFFFFFF;
+    bool repaintRequested_ = false;
     RasterCanvas canvas_;
 };
 

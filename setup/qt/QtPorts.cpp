@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QStyle>
 
 #include "setup/qt/QtFonts.h"
@@ -10,7 +9,11 @@
 namespace setup::qt {
 
 void QtEventLoop::DoEvents() {
+    if (lastPass_ && std::chrono::steady_clock::now() - *lastPass_ < interval_) {
+        return;
+    }
     QCoreApplication::processEvents();
+    lastPass_ = std::chrono::steady_clock::now();
 }
 
 int32_t QtTextMeasure::GetSystemMetrics(int32_t index) {
@@ -22,7 +25,10 @@ int32_t QtTextMeasure::GetSystemMetrics(int32_t index) {
 }
 
 int32_t QtTextMeasure::DrawTextCalcRectRight(const std::string& text, const forms::Font& font) {
-    return QFontMetrics(ToQFont(font)).horizontalAdvance(ToQString(text));
+    if (!metrics_ || !(metrics_->first == font)) {
+        metrics_.emplace(font, QFontMetrics(ToQFont(font)));
+    }
+    return metrics_->second.horizontalAdvance(ToQString(text));
 }
 
 intptr_t QtShell::ShellExecute(const std::string& operation, const std::string& file,

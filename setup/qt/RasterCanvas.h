@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QSize>
 #include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
 
 #include "setup/forms/Canvas.h"
 
@@ -37,8 +43,42 @@ class RasterCanvas : public forms::Canvas {
     void Refresh() override;
 
   private:
+    // A text drawn at a place in a colour on a bitmap of a size all of one
+    // colour, and the pixels it changed.
+    struct DrawnTextKey {
+        std::string text;
+        int32_t color = 0;
+        double x = 0;
+        double y = 0;
+        int32_t background = 0;
+        int width = 0;
+        int height = 0;
+        auto Tied() const { return std::tie(text, color, x, y, background, width, height); }
+        bool operator<(const DrawnTextKey& other) const { return Tied() < other.Tied(); }
+    };
+    struct DrawnText {
+        QRect area;
+        QImage pixels;
+    };
+    // The font last used, with its metrics and the texts measured and drawn
+    // in it: the progress bar draws one of a hundred and one texts, once a
+    // record.
+    struct FontTexts {
+        forms::Font font;
+        QFont qfont;
+        QFontMetricsF metrics;
+        std::map<std::string, double> widths;
+        std::map<DrawnTextKey, DrawnText> drawn;
+    };
+    FontTexts& TextsIn(const forms::Font& font);
+    static void CopyPixels(const DrawnText& drawn, QImage& image);
+
     QImage image_;
     std::function<void()> repaint_;
+    std::optional<FontTexts> texts_;
+    // The colour the whole bitmap has, while nothing was drawn since it was
+    // cleared.
+    std::optional<int32_t> plainColor_;
 };
 
 }  // namespace setup::qt

@@ -40,6 +40,8 @@ TEST(TextSlices, LeftMidRightClampToTheText) {
     EXPECT_EQ(text::Right("http://x/Inbox", 5), "Inbox");
     EXPECT_EQ(text::Right("ab", 5), "ab");
     EXPECT_EQ(text::ToUpper("cn=Ex1"), "CN=EX1");
+    // ASCII text alone: only a to z change, the characters beside them not.
+    EXPECT_EQ(text::ToUpper("`az{@AZ[ 09~"), "`AZ{@AZ[ 09~");
     // Unicode letters as the platform maps them, one for one; bytes that
     // are no UTF-8 character stay.
     EXPECT_EQ(text::ToUpper("Réserve / cn=ωmega"), "RÉSERVE / CN=ΩMEGA");

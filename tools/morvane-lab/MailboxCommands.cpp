@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/Text.h"
 #include "tools/morvane-lab/Commands.h"
@@ -20,7 +22,12 @@ struct MailboxAddOptions {
     std::string alias;
     std::string inboxName = "Inbox";
     bool noRootFields = false;
+    // Bulk: count mailboxes <prefix><n>@<the server's domain>.
+    std::optional<int> count;
+    std::string prefix;
 };
+
+constexpr int kMaxBulkCount = 1000000;
 
 // The named store, or the first one created when none is named.
 MailboxStoreInfo ChooseStore(Lab& lab, const std::string& name) {
@@ -38,9 +45,8 @@ MailboxStoreInfo ChooseStore(Lab& lab, const std::string& name) {
     throw LabError("no mailbox store named \"" + name + "\"");
 }
 
-void RunMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
-    CheckMailAddress(options.address);
-    MailboxStoreInfo store = ChooseStore(lab, options.store);
+platform::emulated::NewMailbox NewMailboxIn(const MailboxStoreInfo& store,
+                                            const MailboxAddOptions& options) {
     platform::emulated::NewMailbox mailbox;
     mailbox.address = options.address;
     mailbox.storageGroup = store.storageGroup;
@@ -49,9 +55,50 @@ void RunMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
     mailbox.alias = options.alias;
     mailbox.inboxName = options.inboxName;
     mailbox.rootFields = !options.noRootFields;
-    auto added = lab.Store().AddMailbox(mailbox);
+    return mailbox;
+}
+
+void RunMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
+    if (options.address.empty())
+        throw LabError("mailbox add needs an ADDRESS, or --count and --prefix");
+    CheckMailAddress(options.address);
+    MailboxStoreInfo store = ChooseStore(lab, options.store);
+    auto added = lab.Store().AddMailbox(NewMailboxIn(store, options));
     std::cout << "Added mailbox " << added.address << " in " << added.storageGroup << "/"
               << added.storeName << ": " << added.url << '\n';
+}
+
+// The numbers are padded to the width of the count, so that the
+// directory's order by cn is the order of the numbers.
+std::string BulkAddress(const std::string& prefix, int number, int count,
+                        const std::string& domain) {
+    std::string digits = std::to_string(number);
+    digits.insert(0, std::to_string(count).size() - digits.size(), '0');
+    return prefix + digits + "@" + domain;
+}
+
+void RunBulkMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
+    if (!options.address.empty() || !options.cn.empty() || !options.alias.empty())
+        throw LabError("--count makes the addresses, cns and aliases: give none of them");
+    if (*options.count < 1 || *options.count > kMaxBulkCount)
+        throw LabError("--count takes 1 to " + std::to_string(kMaxBulkCount) + " mailboxes");
+    const auto identity = lab.Store().Identity();
+    if (!identity)
+        throw LabError("the server has no mail server name yet");
+    MailboxStoreInfo store = ChooseStore(lab, options.store);
+    const int count = *options.count;
+    std::vector<platform::emulated::NewMailbox> mailboxes;
+    mailboxes.reserve(static_cast<size_t>(count));
+    MailboxAddOptions one = options;
+    for (int number = 1; number <= count; ++number) {
+        one.address = BulkAddress(options.prefix, number, count, identity->domain);
+        CheckMailAddress(one.address);
+        mailboxes.push_back(NewMailboxIn(store, one));
+    }
+    lab.Store().AddMailboxes(mailboxes);
+    std::cout << "Added " << count << " mailboxes, " << mailboxes.front().address << " to "
+              << mailboxes.back().address << ", in " << store.storageGroup << "/" << store.name
+              << '\n';
 }
 
 nlohmann::json MailboxJson(const platform::emulated::MailboxInfo& mailbox) {
@@ -87,14 +134,26 @@ void AddMailboxCommands(CLI::App& app, Lab& lab) {
 
     auto options = std::make_shared<MailboxAddOptions>();
     CLI::App* add = group->add_subcommand("add", "Add a mailbox");
-    add->add_option("ADDRESS", options->address, "The SMTP address")->required();
+    add->add_option("ADDRESS", options->address, "The SMTP address (not with --count)");
     add->add_option("--store", options->store, "The mailbox store (default: the first)");
     add->add_option("--cn", options->cn, "Display name (default: the address's local part)");
     add->add_option("--alias", options->alias, "Alias (default: the address's local part)");
     add->add_option("--inbox-name", options->inboxName, "The Inbox's name")->capture_default_str();
     add->add_flag("--no-root-fields", options->noRootFields, "The mailbox root exposes no fields");
-    add->callback(
-        [&lab, options] { lab.Select([&lab, options] { RunMailboxAdd(lab, *options); }); });
+    CLI::Option* count =
+        add->add_option("--count", options->count,
+                        "Add this many mailboxes <prefix><n>@<domain> in one transaction");
+    add->add_option("--prefix", options->prefix, "The local part's prefix for --count")
+        ->needs(count);
+    count->needs("--prefix");
+    add->callback([&lab, options] {
+        lab.Select([&lab, options] {
+            if (options->count)
+                RunBulkMailboxAdd(lab, *options);
+            else
+                RunMailboxAdd(lab, *options);
+        });
+    });
 
     auto json = std::make_shared<bool>(false);
     CLI::App* list = group->add_subcommand("list", "List every mailbox, system mailboxes too");

@@ -78,6 +78,8 @@ Registry& EmulatedActivation::CurrentRegistry() {
     std::string folder = serverFolder_();
     if (!registry_ || registry_->db()->folder() != folder) {
         registry_.reset();
+        keptProgIds_.clear();
+        keptGeneration_.reset();
         registry_.emplace(ServerDb::Open(folder));
     }
     return *registry_;
@@ -86,7 +88,24 @@ Registry& EmulatedActivation::CurrentRegistry() {
 std::optional<ProgIdClass> EmulatedActivation::ResolveProgId(const std::string& progId) {
     std::lock_guard lock(mutex_);
     try {
-        return CurrentRegistry().ResolveProgId(progId);
+        Registry& registry = CurrentRegistry();
+        // A save of the store creates its sinks inside a snapshot of the
+        // same server: while the configuration it read stays the same, so
+        // do the registry's classes.
+        ServerDb* snapshot = ServerDb::SnapshotOnThisThread();
+        std::optional<int64_t> generation;
+        if (snapshot && snapshot->File() && snapshot->File() == registry.db()->File())
+            generation = snapshot->ConfigurationGeneration();
+        if (!generation)
+            return registry.ResolveProgId(progId);
+        if (keptGeneration_ != generation) {
+            keptProgIds_.clear();
+            keptGeneration_ = generation;
+        }
+        auto found = keptProgIds_.find(progId);
+        if (found == keptProgIds_.end())
+            found = keptProgIds_.emplace(progId, registry.ResolveProgId(progId)).first;
+        return found->second;
     } catch (const ServerError& error) {
         throw ComError(activation_error::REGDB_E_READREGDB,
                        std::string("Could not read key from registry: ") + error.what());

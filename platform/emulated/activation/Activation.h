@@ -53,6 +53,11 @@ class EmulatedActivation final : public Activation {
     std::mutex mutex_;
     std::optional<Registry> registry_;
     std::map<std::string, std::shared_ptr<LoadedLibrary>> libraries_;
+    // The ProgIDs resolved at the configuration generation that the
+    // store's open snapshot on this thread read: a save creates its sinks
+    // by ProgID, and the registry is part of the configuration.
+    std::optional<int64_t> keptGeneration_;
+    std::map<std::string, std::optional<ProgIdClass>> keptProgIds_;
 };
 
 // Where a library file named without a folder is found: the program's own

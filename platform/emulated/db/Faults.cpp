@@ -21,6 +21,12 @@ PlantedFault ReadFault(const Statement& row) {
     return fault;
 }
 
+// Every planted fault, kept with a connection while no fault changes: the
+// store checks for one at every step of every call.
+struct KeptFaults {
+    std::optional<std::vector<PlantedFault>> all;
+};
+
 // A fault at an operation the server does not have would never fire.
 void RequireKnownOperation(std::string_view operation) {
     if (!IsFaultOperation(operation)) {
@@ -41,6 +47,7 @@ bool FaultPatternMatches(const std::string& pattern, std::string_view url) {
 
 int64_t Faults::Plant(const PlantedFault& fault) {
     RequireKnownOperation(fault.operation);
+    db_.LeaveSnapshot();
     auto insert = db_.Prepare(
         "INSERT INTO faults(operation, url_pattern, hresult, description, remaining) "
         "VALUES(?1, ?2, ?3, ?4, ?5)");
@@ -61,25 +68,38 @@ std::vector<PlantedFault> Faults::List() {
 }
 
 void Faults::Remove(int64_t id) {
+    db_.LeaveSnapshot();
     db_.Prepare("DELETE FROM faults WHERE id = ?1").Bind(1, id).Run();
 }
 
 void Faults::Clear() {
+    db_.LeaveSnapshot();
     db_.Prepare("DELETE FROM faults").Run();
+}
+
+std::vector<PlantedFault> Faults::Candidates(std::string_view operation) {
+    std::vector<PlantedFault> candidates;
+    if (KeptFaults* kept = db_.KeptForConfiguration<KeptFaults>()) {
+        if (!kept->all)
+            kept->all = List();
+        for (const PlantedFault& fault : *kept->all) {
+            if (fault.operation == operation && (!fault.remaining || *fault.remaining > 0))
+                candidates.push_back(fault);
+        }
+        return candidates;
+    }
+    auto query = db_.Prepare(std::string(kSelectFaults) +
+                             "WHERE operation = ?1 AND (remaining IS NULL OR remaining > 0) "
+                             "ORDER BY id");
+    query.Bind(1, operation);
+    while (query.Step())
+        candidates.push_back(ReadFault(query));
+    return candidates;
 }
 
 std::optional<PlantedFault> Faults::Take(std::string_view operation, std::string_view url) {
     RequireKnownOperation(operation);
-    std::vector<PlantedFault> candidates;
-    {
-        auto query = db_.Prepare(std::string(kSelectFaults) +
-                                 "WHERE operation = ?1 AND (remaining IS NULL OR remaining > 0) "
-                                 "ORDER BY id");
-        query.Bind(1, operation);
-        while (query.Step())
-            candidates.push_back(ReadFault(query));
-    }
-    for (PlantedFault& fault : candidates) {
+    for (PlantedFault& fault : Candidates(operation)) {
         if (fault.urlPattern && !FaultPatternMatches(*fault.urlPattern, url))
             continue;
         // Another process may have taken the last use in the meantime.
@@ -95,6 +115,7 @@ void Faults::TakeUse(int64_t id) {
 }
 
 bool Faults::TakeOneUse(int64_t id) {
+    db_.LeaveSnapshot();
     db_.Prepare("UPDATE faults SET remaining = remaining - 1 WHERE id = ?1 AND remaining > 0")
         .Bind(1, id)
         .Run();
@@ -110,7 +131,7 @@ void FaultGate::Check(std::string_view operation, std::string_view url) {
     auto fault = faults_.Take(operation, url);
     if (!fault)
         return;
-    if (fault->remaining && sqlite3_get_autocommit(db_.handle()) == 0)
+    if (fault->remaining && db_.InTransaction())
         takenInTransaction_.push_back(fault->id);
     throw ComError(fault->number, fault->description);
 }

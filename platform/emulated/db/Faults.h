@@ -47,6 +47,8 @@ class Faults {
     void Check(std::string_view operation, std::string_view url);
 
   private:
+    // The faults for the operation that have uses left, oldest first.
+    std::vector<PlantedFault> Candidates(std::string_view operation);
     bool TakeOneUse(int64_t id);
 
     ServerDb& db_;

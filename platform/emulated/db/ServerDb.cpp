@@ -1,5 +1,7 @@
 #include "platform/emulated/db/ServerDb.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -48,6 +50,12 @@ bool SchemaIsComplete(sqlite3* db) {
     return true;
 }
 
+// The connection whose read snapshot is open on this thread. Touched only
+// while a snapshot is open: a library that uses the server's registry and
+// is unloaded again (DllRegisterServer run by regsvr) never gets a thread
+// storage block of its own, which the leak checker would trip over.
+thread_local ServerDb* snapshotOnThisThread = nullptr;
+
 // Statements whose texts the store runs again and again are kept this many
 // texts deep; beyond that they are finalized as before.
 constexpr size_t kMaxCachedTexts = 256;
@@ -56,27 +64,38 @@ constexpr size_t kMaxCachedTexts = 256;
 
 // The prepared statements of one database not in use now, by text. Shared
 // with the statements taken from it, so one that outlives its database is
-// finalized instead of given back.
+// finalized instead of given back. A text's entry stays once made, so a
+// statement gives itself back to its entry without looking the text up.
 class StatementCache {
   public:
-    sqlite3_stmt* Take(const std::string& sql) {
+    using Entry = std::vector<sqlite3_stmt*>;
+
+    // A kept statement of the text (or null), and the entry to give it back
+    // to (null when no more texts are kept).
+    std::pair<sqlite3_stmt*, Entry*> Take(std::string_view sql) {
         std::lock_guard lock(mutex_);
         auto found = free_.find(sql);
-        if (found == free_.end() || found->second.empty())
-            return nullptr;
-        sqlite3_stmt* statement = found->second.back();
-        found->second.pop_back();
-        return statement;
+        if (found == free_.end()) {
+            if (free_.size() >= kMaxCachedTexts)
+                return {nullptr, nullptr};
+            found = free_.emplace(std::string(sql), Entry()).first;
+        }
+        Entry& entry = found->second;
+        if (entry.empty())
+            return {nullptr, &entry};
+        sqlite3_stmt* statement = entry.back();
+        entry.pop_back();
+        return {statement, &entry};
     }
-    void Give(const std::string& sql, sqlite3_stmt* statement) {
+    void Give(Entry* entry, sqlite3_stmt* statement) {
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
         std::lock_guard lock(mutex_);
-        if (closed_ || (free_.size() >= kMaxCachedTexts && !free_.contains(sql))) {
+        if (closed_ || !entry) {
             sqlite3_finalize(statement);
             return;
         }
-        free_[sql].push_back(statement);
+        entry->push_back(statement);
     }
     // Finalizes every kept statement; later ones are finalized when given.
     void Close() {
@@ -85,14 +104,21 @@ class StatementCache {
         for (auto& [sql, statements] : free_) {
             for (sqlite3_stmt* statement : statements)
                 sqlite3_finalize(statement);
+            statements.clear();
         }
-        free_.clear();
     }
 
   private:
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+
     std::mutex mutex_;
     bool closed_ = false;
-    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> free_;
+    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> free_;
 };
 
 std::string DefaultServerFolder() {
@@ -105,6 +131,13 @@ std::string DefaultServerFolder() {
         base = std::filesystem::current_path();
     }
     return (base / "morvane" / "server").string();
+}
+
+std::optional<FileKey> FileKeyOf(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileKey{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
 std::string ServerFolder() {
@@ -121,12 +154,12 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
 }
 
 Statement::Statement(sqlite3* db, sqlite3_stmt* statement, std::shared_ptr<StatementCache> cache,
-                     std::string sql)
-    : db_(db), statement_(statement), cache_(std::move(cache)), sql_(std::move(sql)) {}
+                     std::vector<sqlite3_stmt*>* entry)
+    : db_(db), statement_(statement), cache_(std::move(cache)), entry_(entry) {}
 
 Statement::~Statement() {
     if (cache_)
-        cache_->Give(sql_, statement_);
+        cache_->Give(entry_, statement_);
     else
         sqlite3_finalize(statement_);
 }
@@ -205,6 +238,7 @@ std::shared_ptr<ServerDb> ServerDb::Open(const std::string& folder, bool create)
         if (ec)
             throw ServerError("cannot create server folder " + folder + ": " + ec.message());
     }
+    const std::optional<FileKey> before = FileKeyOf(file.string());
     sqlite3* db = nullptr;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(file.string().c_str(), &db, flags, nullptr) != SQLITE_OK) {
@@ -214,6 +248,11 @@ std::shared_ptr<ServerDb> ServerDb::Open(const std::string& folder, bool create)
     }
     std::shared_ptr<ServerDb> server(new ServerDb(folder, db));
     server->CreateOrCheckSchema();
+    // A file replaced while it was opened cannot be told for certain; one
+    // made here is the one there now.
+    const std::optional<FileKey> after = FileKeyOf(file.string());
+    if (after && (before ? before == after : create))
+        server->file_ = after;
     return server;
 }
 
@@ -227,21 +266,21 @@ ServerDb::ServerDb(std::string folder, sqlite3* db)
 }
 
 ServerDb::~ServerDb() {
+    ForgetThreadSnapshot();
     cache_->Close();
     sqlite3_close_v2(db_);
 }
 
 Statement ServerDb::Prepare(std::string_view sql) {
-    std::string text(sql);
-    if (sqlite3_stmt* cached = cache_->Take(text))
-        return Statement(db_, cached, cache_, std::move(text));
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v3(db_, text.data(), static_cast<int>(text.size()),
-                           SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+    auto [statement, entry] = cache_->Take(sql);
+    if (statement)
+        return Statement(db_, statement, cache_, entry);
+    if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &statement, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement);
         ThrowDbError(db_, "cannot prepare statement");
     }
-    return Statement(db_, statement, cache_, std::move(text));
+    return Statement(db_, statement, cache_, entry);
 }
 
 void ServerDb::Execute(std::string_view sql) {
@@ -264,6 +303,68 @@ int64_t ServerDb::LastInsertId() const {
 }
 int ServerDb::Changes() const {
     return sqlite3_changes(db_);
+}
+
+bool ServerDb::InTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0 && !snapshotOpen_;
+}
+
+ServerDb* ServerDb::SnapshotOnThisThread() {
+    return snapshotOnThisThread;
+}
+
+void ServerDb::EnterSnapshot() {
+    if (snapshotDepth_ == 0 && sqlite3_get_autocommit(db_) != 0) {
+        Prepare("BEGIN").Run();
+        snapshotOpen_ = true;
+        ++snapshotNumber_;
+        if (!snapshotOnThisThread) {
+            snapshotOnThisThread = this;
+            threadSnapshot_ = true;
+        }
+    }
+    ++snapshotDepth_;
+}
+
+void ServerDb::ExitSnapshot() {
+    if (--snapshotDepth_ == 0)
+        LeaveSnapshot();
+}
+
+void ServerDb::ForgetThreadSnapshot() {
+    if (threadSnapshot_) {
+        snapshotOnThisThread = nullptr;
+        threadSnapshot_ = false;
+    }
+}
+
+std::optional<int64_t> ServerDb::ConfigurationGeneration() {
+    // A write made on this connection inside the snapshot (a test planting
+    // a fault in the middle of a save) is seen by the reads after it, so
+    // nothing kept from before may stand for them.
+    if (!snapshotOpen_ || sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE)
+        return std::nullopt;
+    if (generationSnapshot_ != snapshotNumber_) {
+        generation_.reset();
+        Statement query = Prepare("SELECT value FROM configuration_generation WHERE id = 1");
+        if (query.Step())
+            generation_ = query.Int(0);
+        generationSnapshot_ = snapshotNumber_;
+    }
+    return generation_;
+}
+
+void ServerDb::LeaveSnapshot() {
+    if (!snapshotOpen_)
+        return;
+    snapshotOpen_ = false;
+    ForgetThreadSnapshot();
+    Statement commit = Prepare("COMMIT");
+    if (sqlite3_step(commit.statement_) != SQLITE_DONE || sqlite3_get_autocommit(db_) == 0) {
+        // Nothing was written: whatever kept the read open, it ends here.
+        commit.Reset();
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
 }
 
 void ServerDb::CreateOrCheckSchema() {
@@ -307,11 +408,15 @@ void ServerDb::CreateOrCheckSchema() {
         Execute(statement);
     Statement app(db_, "INSERT OR IGNORE INTO morvane_meta(key, value) VALUES('application', ?1)");
     app.Bind(1, kApplicationId).Run();
+    // A server starts at a number of its own, so that two servers are never
+    // taken for one that did not change.
+    Execute("INSERT OR IGNORE INTO configuration_generation(id, value) VALUES(1, random() / 4)");
     Execute("PRAGMA user_version=" + std::to_string(kServerSchemaVersion));
     transaction.Commit();
 }
 
 DbTransaction::DbTransaction(ServerDb& db) : db_(db) {
+    db_.LeaveSnapshot();
     db_.Execute("BEGIN IMMEDIATE");
 }
 

@@ -1,9 +1,77 @@
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/emulated/db/ServerDb.h"
 
 namespace platform::emulated {
+
+namespace {
+
+struct WatchedTable {
+    std::string_view table;
+    // The condition on a changed row (written with ROW for NEW or OLD);
+    // empty: every change counts.
+    std::string_view rowCondition;
+};
+
+// What the values processes keep are made from: the store's identity,
+// stores, mailboxes and folders, the registration items (in any letter
+// case of their content class) with their properties, the class registry
+// and the planted faults. Messages change nothing here.
+constexpr WatchedTable kWatchedTables[] = {
+    {"store_server", ""},
+    {"store_stores", ""},
+    {"store_mailboxes", ""},
+    {"store_folders", ""},
+    {"store_items", "ROW.content_class = 'urn:content-class:storeeventreg' COLLATE NOCASE"},
+    {"store_properties",
+     "EXISTS (SELECT 1 FROM store_items WHERE id = ROW.item_id AND "
+     "content_class = 'urn:content-class:storeeventreg' COLLATE NOCASE)"},
+    {"registry_classes", ""},
+    {"registry_prog_ids", ""},
+    {"faults", ""},
+};
+
+std::string Replace(std::string text, std::string_view from, std::string_view to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// One trigger per table and kind of change; an update counts when the row
+// met the condition before or after it.
+std::string Trigger(const WatchedTable& watched, std::string_view event) {
+    const std::string condition(watched.rowCondition);
+    std::string when;
+    if (!condition.empty()) {
+        if (event == "INSERT")
+            when = Replace(condition, "ROW.", "NEW.");
+        else if (event == "DELETE")
+            when = Replace(condition, "ROW.", "OLD.");
+        else
+            when = Replace(condition, "ROW.", "OLD.") + " OR " + Replace(condition, "ROW.", "NEW.");
+        when = " WHEN " + when;
+    }
+    return "CREATE TRIGGER IF NOT EXISTS configuration_" + std::string(watched.table) + "_" +
+           std::string(event) + " AFTER " + std::string(event) + " ON " +
+           std::string(watched.table) + when +
+           " BEGIN UPDATE configuration_generation SET value = value + 1 WHERE id = 1; END";
+}
+
+const std::vector<std::string>& ConfigurationTriggers() {
+    static const std::vector<std::string> triggers = [] {
+        std::vector<std::string> all;
+        for (const WatchedTable& watched : kWatchedTables) {
+            for (std::string_view event : {"INSERT", "UPDATE", "DELETE"})
+                all.push_back(Trigger(watched, event));
+        }
+        return all;
+    }();
+    return triggers;
+}
+
+}  // namespace
 
 // Every table of the emulated server. Each part of the platform owns its
 // own group below; all use CREATE TABLE IF NOT EXISTS.
@@ -139,8 +207,20 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
         // at every save without walking the folder's messages.
         R"(CREATE INDEX IF NOT EXISTS store_items_by_folder_class
                ON store_items(folder_id, content_class, name))",
+        // configuration: a number that changes with every change of what
+        // processes keep derived values of (ServerDb::ConfigurationGeneration);
+        // the triggers below change it.
+        R"(CREATE TABLE IF NOT EXISTS configuration_generation (
+               id INTEGER PRIMARY KEY CHECK (id = 1),
+               value INTEGER NOT NULL))",
     };
-    return statements;
+    static const std::vector<std::string_view> all = [] {
+        std::vector<std::string_view> joined = statements;
+        for (const std::string& trigger : ConfigurationTriggers())
+            joined.push_back(trigger);
+        return joined;
+    }();
+    return all;
 }
 
 }  // namespace platform::emulated

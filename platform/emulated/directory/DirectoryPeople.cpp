@@ -1,5 +1,7 @@
 #include "platform/emulated/directory/DirectoryPeople.h"
 
+#include <map>
+
 #include "platform/Text.h"
 #include "platform/emulated/machine/MachineFacts.h"
 #include "platform/emulated/store/StoreData.h"
@@ -145,17 +147,29 @@ std::vector<Person> DirectoryPeople::All() {
     return people;
 }
 
-// A mailbox of the store as the directory shows it.
+// A mailbox of the store as the directory shows it. The names of a
+// mailbox store's server and of the store are made once per store, not once
+// per mailbox: a large server has thousands of mailboxes in one store.
 void DirectoryPeople::AppendStorePeople(const DirectoryNames& names, std::vector<Person>& people) {
+    struct StoreNames {
+        Variant homeServer;
+        Variant homeMdb;
+    };
+    std::map<int64_t, StoreNames> storeNames;
     for (const MailboxRow& mailbox : StoreData(db_).Mailboxes()) {
+        auto [found, added] = storeNames.try_emplace(mailbox.storeId);
+        if (added) {
+            found->second = StoreNames{
+                Variant(names.HomeServerName(mailbox.server)),
+                Variant(names.HomeMdb(mailbox.server, mailbox.storageGroup, mailbox.storeName))};
+        }
         Person person;
         person.Set("cn", Variant(mailbox.cn));
         person.Set("mail", Variant(mailbox.address));
         person.Set("mailNickName", Variant(mailbox.alias));
         person.Set("sAMAccountName", Variant(mailbox.alias));
-        person.Set("msExchHomeServerName", Variant(names.HomeServerName(mailbox.server)));
-        person.Set("homeMDB",
-                   Variant(names.HomeMdb(mailbox.server, mailbox.storageGroup, mailbox.storeName)));
+        person.Set("msExchHomeServerName", found->second.homeServer);
+        person.Set("homeMDB", found->second.homeMdb);
         person.Set("msExchMailboxGuid", Variant(mailbox.guid));
         // A store's system mailbox belongs to a disabled account.
         person.Set("useraccountcontrol",

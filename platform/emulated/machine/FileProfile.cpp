@@ -1,12 +1,14 @@
 #include "platform/emulated/machine/FileProfile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "platform/emulated/machine/ProfileText.h"
 
@@ -21,13 +23,27 @@ std::string CutTrailingSpace(std::string_view text) {
     return std::string(text.substr(0, last));
 }
 
+// The file's bytes; none when it cannot be opened. The sink reads its
+// settings file at every delivery, so this reads it with the system's own
+// calls, without a stream's buffers and locale.
 std::optional<std::string> ReadWholeFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::string content;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t count = ::read(descriptor, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;  // the end, or a file that cannot be read (a folder): what came so far
+        content.append(chunk, static_cast<size_t>(count));
+        if (static_cast<size_t>(count) < sizeof chunk)
+            break;  // a file gives less than asked only at its end
+    }
+    ::close(descriptor);
+    return content;
 }
 
 uint32_t CopyToBuffer(const std::string& value, std::string& buffer, uint32_t size) {

@@ -3,6 +3,8 @@
 // its UTF-8 locale (C.UTF-8, built into the C library), whatever locale the
 // program runs under.
 #include <locale.h>
+
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -47,7 +49,18 @@ constexpr size_t kIncomplete = static_cast<size_t>(-2);
 }  // namespace
 
 // A NUL, and a byte that begins no UTF-8 character, are kept as they are.
+// Text of ASCII characters alone, as the directory's names mostly are, is
+// mapped byte by byte, as the Unicode mapping maps those characters.
 std::string ToUpper(std::string_view text) {
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string result(text);
+        for (char& c : result) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+        return result;
+    }
     const ThreadLocale utf8(Utf8CharacterType());
     std::string result;
     result.reserve(text.size());

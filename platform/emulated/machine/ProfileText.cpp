@@ -10,6 +10,14 @@ namespace platform::emulated {
 
 namespace {
 
+std::string_view TrimProfileSpaceView(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsProfileSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 // Splits on CR, LF or CR LF.
 std::vector<std::string> SplitLines(std::string_view content) {
     std::vector<std::string> lines;
@@ -130,28 +138,37 @@ void SetValue(std::vector<Line>& lines, const std::string& section, const std::s
 }  // namespace
 
 std::string TrimProfileSpace(std::string_view text) {
-    size_t first = 0;
-    while (first < text.size() && IsProfileSpace(text[first]))
-        ++first;
-    size_t last = text.size();
-    while (last > first && IsProfileSpace(text[last - 1]))
-        --last;
-    return std::string(text.substr(first, last - first));
+    return std::string(TrimProfileSpaceView(text));
 }
 
+// The same look-up as over the parsed lines, line by line without keeping
+// them: the sink reads its settings at every delivery. Blank lines read as
+// nothing, so a line ends at any CR or LF.
 std::optional<std::string> ProfileValue(std::string_view file, std::string_view section,
                                         std::string_view key) {
-    const std::vector<Line> lines =
-        ParseText(HasUtf16LeMark(file) ? Utf16LeToUtf8(file.substr(2)) : std::string(file));
-    const std::string sectionName = TrimProfileSpace(section);
-    const std::string keyName = TrimProfileSpace(key);
-    size_t start = FindSection(lines, sectionName);
-    if (start == lines.size())
-        return std::nullopt;
-    size_t end = SectionEnd(lines, start);
-    for (size_t i = start + 1; i < end; ++i) {
-        if (lines[i].kind == Line::Kind::Entry && text::EqualsNoCase(lines[i].name, keyName))
-            return lines[i].value;
+    const std::string wide = HasUtf16LeMark(file) ? Utf16LeToUtf8(file.substr(2)) : std::string();
+    std::string_view text = HasUtf16LeMark(file) ? std::string_view(wide) : file;
+    section = TrimProfileSpaceView(section);
+    key = TrimProfileSpaceView(key);
+    bool inSection = false;
+    while (!text.empty()) {
+        const size_t end = text.find_first_of("\r\n");
+        const std::string_view line = TrimProfileSpaceView(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[' && line.find(']') != std::string_view::npos) {
+            if (inSection)
+                return std::nullopt;  // only the first section of the name counts
+            inSection = text::EqualsNoCase(
+                TrimProfileSpaceView(line.substr(1, line.rfind(']') - 1)), section);
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (inSection && equals != std::string_view::npos &&
+            text::EqualsNoCase(TrimProfileSpaceView(line.substr(0, equals)), key)) {
+            return Unquote(std::string(TrimProfileSpaceView(line.substr(equals + 1))));
+        }
     }
     return std::nullopt;
 }

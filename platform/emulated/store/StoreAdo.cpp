@@ -2,6 +2,7 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "platform/emulated/store/StoreConnectionPool.h"
 #include "platform/emulated/store/StoreEvents.h"
 #include "platform/emulated/store/StoreRecords.h"
 
@@ -101,7 +102,8 @@ void StoreConnection::Open(const std::string& connectionString, const std::strin
             throw ComError(hresult::FromUnsigned(0x800A0E7A),
                            "Provider cannot be found. It may not be properly installed.");
         }
-        auto session = std::make_shared<StoreSession>(OpenSharedServer(serverFolder_), activation_);
+        auto session = std::make_shared<StoreSession>(TakePooledServer(serverFolder_), activation_);
+        ReadSnapshot snapshot(session->db());
         session->faults().Check("connection.open", connectionString);
         if (!session->data().Resolve(connectionString))
             ThrowNotFound();
@@ -162,7 +164,7 @@ void StoreConnection::RollbackTrans() {
 
 void StoreConnection::EndTransaction(bool commit) {
     inTransaction_ = false;
-    if (sqlite3_get_autocommit(session_->db().handle()) == 0)
+    if (session_->db().InTransaction())
         session_->db().Execute(commit ? "COMMIT" : "ROLLBACK");
     session_->faults().TransactionEnded(commit);
 }
@@ -178,6 +180,7 @@ void StoreRecord::Open(const std::string& source, store::Connection& activeConne
         std::shared_ptr<StoreSession> session = connection ? connection->session() : nullptr;
         if (!session)
             ThrowInvalidConnection();
+        ReadSnapshot snapshot(session->db());
         session->faults().Check("record.open", source);
         OpenAt(session, source, mode, createOptions);
     });
@@ -233,6 +236,7 @@ void StoreRecord::DeleteRecord(const std::string& source, bool) {
         if (!fields_)
             ThrowObjectClosed();
         std::string url = source.empty() ? url_ : source;
+        ReadSnapshot snapshot(session_->db());
         session_->faults().Check("record.delete", url);
         if (!writable_)
             ThrowNotCapable();

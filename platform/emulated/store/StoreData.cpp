@@ -1,5 +1,8 @@
 #include "platform/emulated/store/StoreData.h"
 
+#include <algorithm>
+#include <map>
+
 #include "platform/ComError.h"
 #include "platform/Text.h"
 
@@ -46,6 +49,57 @@ std::vector<MailboxRow> QueryMailboxes(ServerDb& db, std::string_view where,
     return mailboxes;
 }
 
+// What a connection keeps of the store's layout while its configuration
+// stays the same (ServerDb::KeptForConfiguration): the lookups that every
+// URL of every call makes. Keys are the texts as asked, so a lookup in
+// other letters asks the database. Each map is emptied when it grows
+// large: a walk over every mailbox asks about each one a few times.
+struct KeptLayout {
+    template <typename Key, typename Value>
+    using Map = std::map<Key, std::optional<Value>>;
+    Map<int, ServerIdentity> identity;
+    Map<int, std::string> mailboxesUrl;
+    Map<std::string, MailboxRow> mailboxes;
+    // Every folder of a mailbox, read at once: a call looks up its root,
+    // its Inbox and the folder of an item.
+    std::map<int64_t, std::vector<FolderRow>> folders;
+    Map<int64_t, std::vector<MailboxRow>> systemMailboxes;
+    Map<int64_t, std::vector<StoredItem>> registrationItems;
+};
+
+constexpr size_t kMaxKeptLookups = 512;
+
+// The value for key as the layout kept it, else as load reads it (and kept
+// for the rest of the configuration generation). Outside a snapshot
+// nothing is kept.
+template <typename Value, typename Key, typename Load>
+std::optional<Value> Kept(ServerDb& db, KeptLayout::Map<Key, Value> KeptLayout::*map, Key key,
+                          Load&& load) {
+    KeptLayout* kept = db.KeptForConfiguration<KeptLayout>();
+    if (!kept)
+        return load();
+    auto& values = kept->*map;
+    if (auto found = values.find(key); found != values.end())
+        return found->second;
+    if (values.size() >= kMaxKeptLookups)
+        values.clear();
+    std::optional<Value> value = load();
+    values.emplace(std::move(key), value);
+    return value;
+}
+
+// Folder paths compare as the database's NOCASE does: only A to Z fold.
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return fold(x) == fold(y);
+    });
+}
+
+[[noreturn]] void ThrowNoIdentity() {
+    throw ServerError("the emulated server has no mail server name yet");
+}
+
 // text for a LIKE pattern with "!" as the escape character.
 std::string LikePattern(std::string_view text) {
     std::string pattern;
@@ -88,23 +142,38 @@ std::string JoinPath(const std::vector<std::string>& parts, size_t count) {
 }
 
 std::optional<ServerIdentity> StoreData::Identity() {
-    auto query = db_.Prepare("SELECT name, domain FROM store_server WHERE id = 1");
-    if (!query.Step())
-        return std::nullopt;
-    return ServerIdentity{query.Text(0), query.Text(1)};
+    return Kept<ServerIdentity>(db_, &KeptLayout::identity, 0, [&] {
+        std::optional<ServerIdentity> identity;
+        auto query = db_.Prepare("SELECT name, domain FROM store_server WHERE id = 1");
+        if (query.Step())
+            identity = ServerIdentity{query.Text(0), query.Text(1)};
+        return identity;
+    });
 }
 
 ServerIdentity StoreData::RequireIdentity() {
     auto identity = Identity();
     if (!identity)
-        throw ServerError("the emulated server has no mail server name yet");
+        ThrowNoIdentity();
     return *identity;
 }
 
+std::optional<std::string> StoreData::MailboxesUrl() {
+    return Kept<std::string>(db_, &KeptLayout::mailboxesUrl, 0,
+                             [&]() -> std::optional<std::string> {
+                                 auto identity = Identity();
+                                 if (!identity)
+                                     return std::nullopt;
+                                 return "http://" + text::ToLower(identity->name) + "/exadmin/" +
+                                        identity->domain + "/mbx/";
+                             });
+}
+
 std::string StoreData::MailboxUrl(std::string_view address) {
-    ServerIdentity identity = RequireIdentity();
-    return "http://" + text::ToLower(identity.name) + "/exadmin/" + identity.domain + "/mbx/" +
-           std::string(address);
+    std::optional<std::string> url = MailboxesUrl();
+    if (!url)
+        ThrowNoIdentity();
+    return *url + std::string(address);
 }
 
 std::string StoreData::FolderUrl(const MailboxRow& mailbox, const FolderRow& folder) {
@@ -113,27 +182,24 @@ std::string StoreData::FolderUrl(const MailboxRow& mailbox, const FolderRow& fol
 }
 
 std::optional<Location> StoreData::Resolve(std::string_view url) {
-    auto identity = Identity();
-    if (!identity)
+    const std::optional<std::string> prefix = MailboxesUrl();
+    if (!prefix || !text::StartsWithNoCase(url, *prefix))
         return std::nullopt;
-    std::string prefix =
-        "http://" + text::ToLower(identity->name) + "/exadmin/" + identity->domain + "/mbx/";
-    if (!text::StartsWithNoCase(url, prefix))
-        return std::nullopt;
-    std::vector<std::string> segments = SplitPath(url.substr(prefix.size()));
+    std::vector<std::string> segments = SplitPath(url.substr(prefix->size()));
     if (segments.empty())
         return std::nullopt;
     auto mailbox = FindMailbox(segments.front());
     if (!mailbox)
         return std::nullopt;
     segments.erase(segments.begin());
-    return ResolvePath(*mailbox, segments);
+    return ResolvePath(std::move(*mailbox), segments);
 }
 
-std::optional<Location> StoreData::ResolvePath(const MailboxRow& mailbox,
+std::optional<Location> StoreData::ResolvePath(MailboxRow mailboxRow,
                                                const std::vector<std::string>& segments) {
     Location location;
-    location.mailbox = mailbox;
+    location.mailbox = std::move(mailboxRow);
+    const MailboxRow& mailbox = location.mailbox;
     if (auto folder = FindFolder(mailbox.id, JoinPath(segments, segments.size()))) {
         location.folder = *folder;
         location.url = FolderUrl(mailbox, *folder);
@@ -158,11 +224,11 @@ std::optional<Location> StoreData::ResolvePath(const MailboxRow& mailbox,
 }
 
 std::optional<MailboxRow> StoreData::FindMailbox(std::string_view address) {
-    auto query = db_.Prepare(std::string(kSelectMailbox) + "WHERE m.address = ?1");
-    query.Bind(1, address);
-    if (!query.Step())
-        return std::nullopt;
-    return ReadMailbox(query);
+    return Kept<MailboxRow>(db_, &KeptLayout::mailboxes, std::string(address), [&] {
+        auto query = db_.Prepare(std::string(kSelectMailbox) + "WHERE m.address = ?1");
+        query.Bind(1, address);
+        return query.Step() ? std::optional(ReadMailbox(query)) : std::nullopt;
+    });
 }
 
 std::vector<MailboxRow> StoreData::Mailboxes() {
@@ -170,10 +236,19 @@ std::vector<MailboxRow> StoreData::Mailboxes() {
 }
 
 std::vector<MailboxRow> StoreData::SystemMailboxes(int64_t storeId) {
-    return QueryMailboxes(db_, "WHERE m.store_id = ?1 AND m.is_system = 1 ORDER BY m.id", storeId);
+    return *Kept<std::vector<MailboxRow>>(db_, &KeptLayout::systemMailboxes, storeId, [&] {
+        return std::optional(QueryMailboxes(
+            db_, "WHERE m.store_id = ?1 AND m.is_system = 1 ORDER BY m.id", storeId));
+    });
 }
 
 std::optional<FolderRow> StoreData::FindFolder(int64_t mailboxId, std::string_view path) {
+    if (const std::vector<FolderRow>* folders = KeptFolders(mailboxId)) {
+        auto found = std::find_if(folders->begin(), folders->end(), [&](const FolderRow& folder) {
+            return EqualsAsciiNoCase(folder.path, path);
+        });
+        return found == folders->end() ? std::nullopt : std::optional(*found);
+    }
     auto query = db_.Prepare(std::string(kSelectFolder) + "WHERE mailbox_id = ?1 AND path = ?2");
     query.Bind(1, mailboxId).Bind(2, path);
     if (!query.Step())
@@ -182,11 +257,32 @@ std::optional<FolderRow> StoreData::FindFolder(int64_t mailboxId, std::string_vi
 }
 
 std::optional<FolderRow> StoreData::FindInbox(int64_t mailboxId) {
+    if (const std::vector<FolderRow>* folders = KeptFolders(mailboxId)) {
+        std::optional<FolderRow> inbox;
+        for (const FolderRow& folder : *folders) {
+            if (folder.inbox && (!inbox || folder.id < inbox->id))
+                inbox = folder;
+        }
+        return inbox;
+    }
     auto query = db_.Prepare(std::string(kSelectFolder) + "WHERE mailbox_id = ?1 AND is_inbox = 1");
     query.Bind(1, mailboxId);
     if (!query.Step())
         return std::nullopt;
     return ReadFolder(query);
+}
+
+const std::vector<FolderRow>* StoreData::KeptFolders(int64_t mailboxId) {
+    KeptLayout* kept = db_.KeptForConfiguration<KeptLayout>();
+    if (!kept)
+        return nullptr;
+    auto found = kept->folders.find(mailboxId);
+    if (found == kept->folders.end()) {
+        if (kept->folders.size() >= kMaxKeptLookups)
+            kept->folders.clear();
+        found = kept->folders.emplace(mailboxId, Folders(mailboxId)).first;
+    }
+    return &found->second;
 }
 
 std::vector<FolderRow> StoreData::Folders(int64_t mailboxId) {
@@ -241,6 +337,13 @@ std::vector<StoredItem> StoreData::Items(const MailboxRow& mailbox, const Folder
     for (const auto& [id, name] : rows)
         items.push_back(ReadItem(id, folderUrl + "/" + name));
     return items;
+}
+
+std::vector<StoredItem> StoreData::RegistrationItems(const MailboxRow& mailbox,
+                                                     const FolderRow& folder) {
+    return *Kept<std::vector<StoredItem>>(db_, &KeptLayout::registrationItems, folder.id, [&] {
+        return std::optional(Items(mailbox, folder, content_class::kEventRegistration));
+    });
 }
 
 std::string StoreData::FreeItemName(int64_t folderId, const std::string& name) {

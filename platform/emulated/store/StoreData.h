@@ -92,6 +92,9 @@ class StoreData {
     // Items of the folder, by name; with a content class only those.
     std::vector<StoredItem> Items(const MailboxRow& mailbox, const FolderRow& folder,
                                   std::optional<std::string_view> contentClass = std::nullopt);
+    // The folder's event registration items, by name: looked up at every
+    // save, and kept inside a snapshot until a registration item changes.
+    std::vector<StoredItem> RegistrationItems(const MailboxRow& mailbox, const FolderRow& folder);
     // Writes the item with all its properties and returns its id. A new
     // item replaces one of the same name in the folder, or, without
     // replace, is stored under the name with "-1", "-2", ... added before
@@ -106,7 +109,12 @@ class StoreData {
     std::string FreeItemName(int64_t folderId, const std::string& name);
 
   private:
-    std::optional<Location> ResolvePath(const MailboxRow& mailbox,
+    // "http://<server lower-case>/exadmin/<domain>/mbx/"; none without an
+    // identity.
+    std::optional<std::string> MailboxesUrl();
+    // The mailbox's folders as kept inside a snapshot; null outside one.
+    const std::vector<FolderRow>* KeptFolders(int64_t mailboxId);
+    std::optional<Location> ResolvePath(MailboxRow mailbox,
                                         const std::vector<std::string>& segments);
 
     ServerDb& db_;

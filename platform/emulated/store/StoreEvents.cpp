@@ -202,12 +202,16 @@ void RunPhase(const std::vector<LoadedSink>& sinks, SyncEvent event, store::Even
 void RunSyncEvent(const std::shared_ptr<StoreSession>& session, const Location& where,
                   const std::shared_ptr<InFlightItem>& inFlight, SyncEvent event, int32_t itemFlags,
                   const std::function<void(store::EventInfo&)>& change) {
+    auto snapshot = std::make_optional<ReadSnapshot>(session->db());
     std::vector<EventRegistration> registrations =
         FindRegistrations(session->data(), where, inFlight->item, event);
     SyncEventInfo info(session, inFlight);
     std::vector<LoadedSink> sinks = CreateSinks(session->activation(), registrations);
     const std::string url = inFlight->item.url;
     RunPhase(sinks, event, info, url, event_flag::kSyncBegin | itemFlags);
+    // What the begin phase read was one state of the store; the change is
+    // made after it.
+    snapshot.reset();
     try {
         change(info);
     } catch (...) {
@@ -245,7 +249,7 @@ void RegisterSink(Activation& activation, store::EventInfo& info, const StoredIt
 template <typename Write>
 auto InWriteTransaction(StoreSession& session, Write&& write) {
     std::optional<DbTransaction> transaction;
-    if (sqlite3_get_autocommit(session.db().handle()) != 0)
+    if (!session.db().InTransaction())
         transaction.emplace(session.db());
     auto result = write();
     if (transaction)
@@ -279,8 +283,7 @@ std::vector<EventRegistration> FindRegistrations(StoreData& data, const Location
                                                  const StoredItem& item, SyncEvent event) {
     std::vector<EventRegistration> found;
     for (const RegistrationFolder& home : RegistrationFolders(data, where)) {
-        for (const StoredItem& registration :
-             data.Items(home.mailbox, home.folder, content_class::kEventRegistration)) {
+        for (const StoredItem& registration : data.RegistrationItems(home.mailbox, home.folder)) {
             if (ScopeReaches(TextOf(registration, property::kMatchScope), home.mailbox, home.folder,
                              where.mailbox, where.folder) &&
                 Fires(registration, item, event)) {

@@ -124,11 +124,23 @@ std::vector<MailboxStoreInfo> StoreModel::Stores() {
 }
 
 MailboxInfo StoreModel::AddMailbox(const NewMailbox& mailbox) {
+    AddMailboxes({mailbox});
+    return Describe(RequireMailbox(mailbox.address));
+}
+
+size_t StoreModel::AddMailboxes(const std::vector<NewMailbox>& mailboxes) {
+    DbTransaction transaction(session_->db());
+    for (const NewMailbox& mailbox : mailboxes)
+        InsertNewMailbox(mailbox);
+    transaction.Commit();
+    return mailboxes.size();
+}
+
+void StoreModel::InsertNewMailbox(const NewMailbox& mailbox) {
     if (mailbox.address.empty() || mailbox.address.find('/') != std::string::npos)
         throw ServerError("a mailbox needs an address without '/'");
     if (mailbox.inboxName.empty() || mailbox.inboxName.find('/') != std::string::npos)
         throw ServerError("an Inbox needs a name without '/'");
-    DbTransaction transaction(session_->db());
     auto store = session_->db().Prepare(
         "SELECT id FROM store_stores WHERE storage_group = ?1 AND name = ?2");
     store.Bind(1, std::string_view(mailbox.storageGroup))
@@ -141,8 +153,6 @@ MailboxInfo StoreModel::AddMailbox(const NewMailbox& mailbox) {
     if (session_->data().FindMailbox(mailbox.address))
         throw ServerError("the mailbox " + mailbox.address + " exists already");
     InsertMailbox(mailbox, storeId, false);
-    transaction.Commit();
-    return Describe(RequireMailbox(mailbox.address));
 }
 
 int64_t StoreModel::InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bool system) {
@@ -263,6 +273,7 @@ std::vector<StoredItem> StoreModel::RegistrationItems() {
 }
 
 std::string StoreModel::Deliver(const std::string& folderUrl, const DeliveredMessage& message) {
+    ReadSnapshot snapshot(session_->db());
     auto where = session_->data().Resolve(folderUrl);
     if (!where || where->kind != Location::Kind::Folder)
         throw ServerError("there is no folder " + folderUrl);
@@ -279,6 +290,7 @@ std::string StoreModel::Deliver(const std::string& folderUrl, const DeliveredMes
 
 std::string StoreModel::DeliverToInbox(const std::string& address,
                                        const DeliveredMessage& message) {
+    ReadSnapshot snapshot(session_->db());
     MailboxRow mailbox = RequireMailbox(address);
     auto inbox = session_->data().FindInbox(mailbox.id);
     if (!inbox)

@@ -90,6 +90,9 @@ class StoreModel {
     std::vector<MailboxStoreInfo> Stores();
 
     MailboxInfo AddMailbox(const NewMailbox& mailbox);
+    // Adds the mailboxes in one transaction: all of them, or none when one
+    // is refused. Returns how many were added.
+    size_t AddMailboxes(const std::vector<NewMailbox>& mailboxes);
     std::vector<MailboxInfo> Mailboxes();
     std::optional<MailboxInfo> FindMailbox(const std::string& address);
     // Adds a folder (and the folders above it) to a mailbox; each new folder
@@ -119,6 +122,8 @@ class StoreModel {
   private:
     MailboxInfo Describe(const MailboxRow& mailbox);
     int64_t InsertMailbox(const NewMailbox& mailbox, int64_t storeId, bool system);
+    // Checks and inserts one mailbox; the caller holds the transaction.
+    void InsertNewMailbox(const NewMailbox& mailbox);
     MailboxRow RequireMailbox(const std::string& address);
 
     std::shared_ptr<StoreSession> session_;

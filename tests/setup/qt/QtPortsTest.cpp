@@ -22,6 +22,21 @@ TEST(QtEventLoopPort, DoEventsRunsWhatIsPending) {
     EXPECT_TRUE(ran);
 }
 
+// The walk calls DoEvents once a record: within the interval of the last
+// pass it leaves the events for the next, so the window is not repainted
+// thousands of times a second; after it, it runs them.
+TEST(QtEventLoopPort, DoEventsWithinTheIntervalLeavesTheEventsForTheNextPass) {
+    int runs = 0;
+    setup::qt::QtEventLoop slow(std::chrono::hours(1));
+    slow.DoEvents();
+    QTimer::singleShot(0, [&runs] { ++runs; });
+    slow.DoEvents();
+    EXPECT_EQ(runs, 0);
+    setup::qt::QtEventLoop eager(std::chrono::milliseconds(0));
+    eager.DoEvents();
+    EXPECT_EQ(runs, 1);
+}
+
 TEST(QtTextMeasurePort, TextWidthIsTheListFontsAdvanceAndGrowsWithTheText) {
     setup::qt::QtTextMeasure measure;
     const Font font{"MS Sans Serif", false, 8.25};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include "setup/forms/PictureBox.h"
 #include "setup/qt/RasterCanvas.h"
@@ -64,6 +65,42 @@ TEST(RasterCanvasPixels, NotXorBoxTurnsBlueTextUnderItWhiteAndLeavesTheRestAlone
     EXPECT_EQ(after.pixel(119, 0), kWhite);
 }
 
+TEST(RasterCanvasPixels, NotXorBoxGivesTheRasterEnginesPixelsOverAnyPicture) {
+    RasterCanvas canvas(QSize(90, 22));
+    canvas.DrawText(3, 2, "67%", kBold, kBlueBgr, kDrawModeNotXorPen);
+    canvas.FillBox(50, 0, 90, 22, 0x3366CC, kDrawModeCopyPen);
+    QImage expected = canvas.Image();
+    {
+        QPainter painter(&expected);
+        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        painter.fillRect(QRect(20, 3, 50, 15), QColor(0, 0, 255));
+    }
+    canvas.FillBox(20, 3, 70, 18, kBlueBgr, kDrawModeNotXorPen);
+    EXPECT_EQ(canvas.Image(), expected);
+}
+
+// The progress bar draws its text on a cleared box at every record: a
+// text drawn again gives the same pixels, and over a picture that is not
+// plain any more it is drawn, not copied with the plain box around it.
+TEST(RasterCanvasPixels, TextDrawnAgainGivesTheSamePixelsOverAnyPicture) {
+    RasterCanvas canvas(QSize(80, 20));
+    canvas.Clear(0xFFFFFF);
+    canvas.DrawText(10, 2, "42%", kBold, kBlueBgr, kDrawModeNotXorPen);
+    const QImage first = canvas.Image();
+    canvas.FillBox(0, 0, 80, 20, 0x00FF00, kDrawModeCopyPen);
+    canvas.Clear(0xFFFFFF);
+    canvas.DrawText(10, 2, "42%", kBold, kBlueBgr, kDrawModeNotXorPen);
+    EXPECT_EQ(canvas.Image(), first);
+
+    canvas.Clear(0xFFFFFF);
+    canvas.FillBox(0, 0, 30, 20, 0x0000FF, kDrawModeCopyPen);
+    canvas.DrawText(10, 2, "42%", kBold, kBlueBgr, kDrawModeNotXorPen);
+    RasterCanvas fresh(QSize(80, 20));
+    fresh.FillBox(0, 0, 30, 20, 0x0000FF, kDrawModeCopyPen);
+    fresh.DrawText(10, 2, "42%", kBold, kBlueBgr, kDrawModeNotXorPen);
+    EXPECT_EQ(canvas.Image(), fresh.Image());
+}
+
 TEST(RasterCanvasPixels, CopyPenPaintsOverTextAndTextIgnoresTheDrawingMode) {
     RasterCanvas canvas(QSize(80, 20));
     canvas.FillBox(0, 0, 80, 20, 0x0000FF, kDrawModeNotXorPen);  // red box
@@ -90,6 +127,15 @@ TEST(RasterCanvasPixels, SourceCopyBlitCopiesARegionAndOtherOperationsChangeNoth
     const QImage before = canvas.Image();
     canvas.BitBlt(30, 0, 10, 10, 0, 0, 0x00330008);  // NOTSRCCOPY
     EXPECT_EQ(canvas.Image(), before);
+    // The progress bar blits its scale width, far wider than the box: only
+    // the part inside the bitmap is copied, to where it belongs.
+    canvas.BitBlt(0, 0, 30000, 10, 0, 0, kSrcCopy);
+    EXPECT_EQ(canvas.Image(), before);
+    canvas.BitBlt(5, 0, 30000, 10, -5, 0, kSrcCopy);
+    EXPECT_EQ(canvas.Image().pixel(14, 5), kBlue) << "source 0..9 lands at 10..19";
+    EXPECT_EQ(canvas.Image().pixel(9, 5), kBlue);
+    EXPECT_EQ(canvas.Image().pixel(25, 5), kWhite) << "source 10..19 lands at 20..29";
+    EXPECT_EQ(canvas.Image().pixel(35, 5), kBlue) << "source 20..29 lands at 30..39";
 }
 
 TEST(RasterCanvasMeasure, BoldTextIsWiderAndBothHaveAHeight) {

@@ -82,6 +82,24 @@ TEST_F(LabStoreTest, MailboxAddTakesStoreNamesLocalisedInboxAndBareRoot) {
     EXPECT_EQ(jean["rootfields"], false);
 }
 
+// The bulk form makes a large server in one transaction: all of the
+// mailboxes or, when one of them cannot be added, none.
+TEST_F(LabStoreTest, MailboxAddWithACountAddsNumberedMailboxesAllOrNone) {
+    server.Ok({"mailbox", "add", "--count", "12", "--prefix", "user", "--inbox-name", "Eingang"});
+    nlohmann::json mailboxes = server.Ok({"mailbox", "list", "--json"}).Json();
+    ASSERT_EQ(mailboxes.size(), 13u);
+    nlohmann::json first = Mailbox("user01@morvane.test");
+    EXPECT_EQ(first["cn"], "user01");
+    EXPECT_EQ(first["store"], "Mailbox Store");
+    EXPECT_EQ(first["inbox"], "http://ex1/exadmin/morvane.test/mbx/user01@morvane.test/Eingang");
+    EXPECT_EQ(Mailbox("user12@morvane.test")["alias"], "user12");
+    LabResult overlapping = server.Run({"mailbox", "add", "--count", "20", "--prefix", "user"});
+    EXPECT_EQ(overlapping.exitCode, 1);
+    EXPECT_NE(overlapping.err.find("user01@morvane.test exists already"), std::string::npos)
+        << overlapping.err;
+    EXPECT_EQ(server.Ok({"mailbox", "list", "--json"}).Json().size(), 13u);
+}
+
 TEST_F(LabStoreTest, MailboxAddRefusesBadInputWithOneLine) {
     struct Case {
         std::vector<std::string> arguments;
@@ -92,9 +110,13 @@ TEST_F(LabStoreTest, MailboxAddRefusesBadInputWithOneLine) {
              {{"mailbox", "add", "a/b@morvane.test"}, "not an e-mail address"},
              {{"mailbox", "add", "@morvane.test"}, "not an e-mail address"},
              {{"mailbox", "add", "x@morvane.test", "--store", "Nowhere"}, "no mailbox store"},
-             {{"mailbox", "add", "x@morvane.test", "--inbox-name", "a/b"}, "Inbox"}}) {
+             {{"mailbox", "add", "x@morvane.test", "--inbox-name", "a/b"}, "Inbox"},
+             {{"mailbox", "add"}, "needs an ADDRESS"},
+             {{"mailbox", "add", "x@morvane.test", "--count", "2", "--prefix", "u"}, "give none"},
+             {{"mailbox", "add", "--count", "0", "--prefix", "u"}, "--count takes"},
+             {{"mailbox", "add", "--count", "2", "--prefix", "a b"}, "not an e-mail address"}}) {
         LabResult result = server.Run(bad.arguments);
-        EXPECT_EQ(result.exitCode, 1) << bad.arguments[2];
+        EXPECT_EQ(result.exitCode, 1) << bad.arguments.back();
         ASSERT_EQ(result.ErrorLines().size(), 1u) << result.err;
         EXPECT_NE(result.err.find(bad.message), std::string::npos) << result.err;
     }

@@ -50,6 +50,23 @@ class ActivationTest : public ::testing::Test {
     EmulatedActivation activation;
 };
 
+// A store's save creates its sinks inside a snapshot of the server, where
+// the activation keeps what the registry said; a class removed meanwhile
+// (by another connection, as another process would) is not created by the
+// next save.
+TEST_F(ActivationTest, AClassRemovedSinceTheLastSaveIsNotCreatedByTheNext) {
+    auto store = platform::emulated::ServerDb::Open(server.folder());
+    {
+        platform::emulated::ReadSnapshot save(*store);
+        EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::S_OK);
+        EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::S_OK);
+    }
+    Registry(platform::emulated::ServerDb::Open(server.folder()))
+        .UnregisterClass(activation_probe::kProbeClsid);
+    platform::emulated::ReadSnapshot nextSave(*store);
+    EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
+}
+
 Variant Call(ComObject& object, const std::string& member, std::vector<DispArg> args) {
     return object.AsDispatch()->Invoke(member, args);
 }

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #include "platform/ComError.h"
 #include "platform/emulated/store/StoreValues.h"
@@ -106,6 +108,77 @@ TEST(StoreProcesses, TwoProcessesShareOneServerWithoutLockFailures) {
     }
     EXPECT_EQ(delivered, 2 * kDeliveries);
     EXPECT_EQ(created, 2 * kTransactions);
+}
+
+// Runs body in a process of its own and waits for it; true when it ran
+// to its end. The child uses none of the parent's database connections.
+bool InOtherProcess(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            body();
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// What a process keeps between saves (its connections, the registrations,
+// faults and sink classes it looked up) never hides what another process
+// changed since: the next save sees it.
+TEST(StoreProcesses, TheNextSaveSeesWhatAnotherProcessChanged) {
+    StoreFixture fixture;
+    auto alice = fixture.AddUser("alice@example.com");
+    fixture.activation.AddSink("Test.Sink");
+    const std::string folder = fixture.serverFolder();
+    const std::string item = alice.inboxUrl + "/Morvane.reg";
+    DeliveredMessage message;
+    message.subject = "Offer";
+    auto sinkRuns = [&] {
+        const size_t before = fixture.activation.log.size();
+        fixture.model.DeliverToInbox(alice.address, message);
+        fixture.model.DeliverToInbox(alice.address, message);
+        return fixture.activation.log.size() > before;
+    };
+    ASSERT_FALSE(sinkRuns());
+
+    ASSERT_TRUE(InOtherProcess([&] {
+        fixture.CreateRegistration(alice.inboxUrl, "Morvane.reg", "onsyncsave", "Test.Sink",
+                                   "SHALLOW", storetest::kVisibleOnly, "1");
+    }));
+    EXPECT_TRUE(sinkRuns()) << "a registration another process made";
+
+    ASSERT_TRUE(InOtherProcess([&] {
+        platform::emulated::PlantedFault fault;
+        fault.operation = "event.record";
+        fault.number = platform::hresult::E_FAIL;
+        platform::emulated::Faults(*platform::emulated::OpenSharedServer(folder)).Plant(fault);
+    }));
+    std::optional<int32_t> met;
+    fixture.activation.AddSink("Test.Sink")->onBegin = [&met](store::EventInfo& info) {
+        try {
+            info.EventRecord();
+        } catch (const platform::ComError& error) {
+            met = error.number();
+        }
+    };
+    EXPECT_TRUE(sinkRuns());
+    EXPECT_EQ(met, platform::hresult::E_FAIL) << "a fault another process planted";
+
+    ASSERT_TRUE(InOtherProcess([&] {
+        auto connection = fixture.ado.CreateConnection();
+        connection->SetProvider("ExOLEDB.DataSource");
+        connection->Open(alice.url, "", "", store::adConnectUnspecified);
+        auto record = fixture.ado.CreateRecord();
+        record->Open(item, *connection, store::adModeReadWrite, store::adFailIfNotExists,
+                     store::adOpenRecordUnspecified, "", "");
+        record->DeleteRecord("", false);
+    }));
+    EXPECT_FALSE(sinkRuns()) << "a registration another process removed";
 }
 
 }  // namespace

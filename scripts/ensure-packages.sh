@@ -10,13 +10,12 @@ packages=(
     qt6-base-dev fonts-dejavu-core
     # The fuzz targets: clang and the runtime that holds libFuzzer.
     clang libclang-rt-14-dev
-    # The Windows deliverables: mingw-w64 (posix threads, linked statically),
-    # widl and wine's IDL files, and a virtual display for the tests.
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-    libwine-dev wine64 xvfb xauth
-    # 32-bit Wine, which runs the shipped 32-bit programs: Debian's i386
-    # package beside the machine's own (multiarch, added below).
-    wine32:i386
+    # The Windows deliverables, 32-bit: mingw-w64 for i686 (posix threads,
+    # linked statically), widl and wine's IDL files; and for their tests
+    # Debian's 32-bit Wine, a package of the i386 architecture beside the
+    # machine's own (multiarch, added below), with a virtual display.
+    g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev
+    wine32:i386 xvfb xauth
     "$@"
 )
 

@@ -22,7 +22,8 @@ cleanup_wine_prefix() {
     rm -rf "$work"
 }
 
-# Usage: prepare_wine_prefix BIN_DIR (the build's programs and libraries)
+# Usage: prepare_wine_prefix BIN_DIR [FILE...]
+#        (the build's programs and libraries: all of them, or the files named)
 prepare_wine_prefix() {
     work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-wine.XXXXXX")"
     export WINEPREFIX="$work/prefix" HOME="$work/home" WINEDEBUG=-all
@@ -35,8 +36,14 @@ prepare_wine_prefix() {
     export LC_ALL=C.UTF-8 TZ=UTC
     mkdir -p "$HOME" "$work/stage"
     trap cleanup_wine_prefix EXIT
-    cp "$1"/*.exe "$work/stage"/
-    if compgen -G "$1/*.dll" >/dev/null; then cp "$1"/*.dll "$work/stage"/; fi
+    local bin="$1"
+    shift
+    if [ $# -gt 0 ]; then
+        (cd "$bin" && cp "$@" "$work/stage"/)
+    else
+        cp "$bin"/*.exe "$work/stage"/
+        if compgen -G "$bin/*.dll" >/dev/null; then cp "$bin"/*.dll "$work/stage"/; fi
+    fi
     timeout 120 "$wine" wineboot -i >/dev/null 2>&1
     timeout 120 "$wine" reg add 'HKCU\Software\Wine' /v Version /d win2003 /f >/dev/null 2>&1
     "$wineserver" -w

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -23,8 +24,12 @@ class Clock {
     virtual LocalTime Now() const = 0;
 };
 
-// The machine's own clock.
+// The machine's own clock: the local time of the current moment.
 const Clock& SystemClock();
+
+// The local time of a moment given in whole seconds since 1970-01-01
+// 00:00:00 UTC, by the machine's time zone.
+LocalTime LocalTimeOf(std::int64_t secondsSince1970);
 
 // A clock that always says the same time, for tests and reproducible runs.
 class FixedClock : public Clock {

@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "tests/platform/LocalTimeCases.h"
+
 using platform::GeneralDateText;
 using platform::LocalTime;
+using platform::LocalTimeOf;
+using platform::SortableDateText;
 
 TEST(GeneralDateText, ShortDateBlankLongTime) {
     EXPECT_EQ(GeneralDateText(LocalTime{2026, 12, 7, 5, 7, 58}), "2026-12-07 05:07:58");
@@ -18,4 +27,36 @@ TEST(GeneralDateText, NeverHoldsBrackets) {
     std::string text = GeneralDateText(platform::SystemClock().Now());
     EXPECT_EQ(text.find_first_of("[]"), std::string::npos);
     EXPECT_GE(text.size(), 10u);
+}
+
+// The time zone UTC while it lives, as the Windows test runs have it.
+class UtcZone {
+  public:
+    UtcZone() {
+        if (const char* zone = std::getenv("TZ"))
+            previous_ = zone;
+        Set("UTC");
+    }
+    ~UtcZone() { previous_ ? Set(previous_->c_str()) : Unset(); }
+    UtcZone(const UtcZone&) = delete;
+    UtcZone& operator=(const UtcZone&) = delete;
+
+  private:
+    static void Set(const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    static void Unset() {
+        unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> previous_;
+};
+
+TEST(LocalTimeOf, MomentsFrom1970To9999InUtc) {
+    UtcZone utc;
+    for (const auto& moment : clockcases::kLocalTimeCases) {
+        EXPECT_EQ(LocalTimeOf(moment.seconds), moment.local)
+            << moment.seconds << " gave " << SortableDateText(LocalTimeOf(moment.seconds));
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "platform/ComError.h"
 #include "setup/InstallForm.h"
+#include "setup/Progress.h"
 
 // The progress bar drawn by hand in Picture1 and the horizontal scroll
 // extents of the four mailbox lists.
@@ -15,14 +16,12 @@ int32_t RoundHalfEven(double value) {
     return static_cast<int32_t>(std::nearbyint(value));
 }
 
-// The percentage text of position out of total. A box without a usable
-// scale (no total known) shows 0%, never a division by zero.
+}  // namespace
+
 std::string PercentText(int32_t position, double total) {
     const int32_t percent = total > 0 ? RoundHalfEven(position / total * 100.0) : 0;
     return std::to_string(percent) + "%";
 }
-
-}  // namespace
 
 void InstallForm::UpdateStatus(const int32_t& FileBytes) {
     int32_t advanced = 0;

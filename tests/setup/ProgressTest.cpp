@@ -105,6 +105,13 @@ TEST_P(Percentage, IsTheExactQuotientRoundedHalvesToEven) {
 
 INSTANTIATE_TEST_SUITE_P(ProgressBar, Percentage, ::testing::ValuesIn(percentcases::kPercentCases));
 
+TEST_F(ProgressBar, AScaleWithAFractionDividesByIt) {
+    Start(2.5);
+    EXPECT_NE(Step().find(" 40% "), std::string::npos);
+    EXPECT_NE(Step().find(" 80% "), std::string::npos);
+    EXPECT_NE(Step().find(" 80% "), std::string::npos);  // clamped to 2, halves to even
+}
+
 TEST_F(ProgressBar, TextWiderThanTheBoxIsCentredAtANegativeOffset) {
     canvas.width = 14;
     Start(14);

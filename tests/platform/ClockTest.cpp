@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <optional>
-#include <string>
 
 #include "tests/platform/LocalTimeCases.h"
 
@@ -29,32 +27,11 @@ TEST(GeneralDateText, NeverHoldsBrackets) {
     EXPECT_GE(text.size(), 10u);
 }
 
-// The time zone UTC while it lives, as the Windows test runs have it.
-class UtcZone {
-  public:
-    UtcZone() {
-        if (const char* zone = std::getenv("TZ"))
-            previous_ = zone;
-        Set("UTC");
-    }
-    ~UtcZone() { previous_ ? Set(previous_->c_str()) : Unset(); }
-    UtcZone(const UtcZone&) = delete;
-    UtcZone& operator=(const UtcZone&) = delete;
-
-  private:
-    static void Set(const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    static void Unset() {
-        unsetenv("TZ");
-        tzset();
-    }
-    std::optional<std::string> previous_;
-};
-
 TEST(LocalTimeOf, MomentsFrom1970To9999InUtc) {
-    UtcZone utc;
+    // The time zone of the Windows test runs; no other test here depends on
+    // the zone.
+    setenv("TZ", "UTC", 1);
+    tzset();
     for (const auto& moment : clockcases::kLocalTimeCases) {
         EXPECT_EQ(LocalTimeOf(moment.seconds), moment.local)
             << moment.seconds << " gave " << SortableDateText(LocalTimeOf(moment.seconds));

@@ -4,7 +4,7 @@
 # a positive value. Further arguments go to the program. Only the results
 # are ever shown: the program's context names its path.
 # MORVANE_BENCH_LAUNCHER, when set, is the command that runs the program
-# (wine64 for a Windows program).
+# (Wine for a Windows program).
 program=$1
 counter=$2
 shift 2

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -23,8 +24,19 @@ class Clock {
     virtual LocalTime Now() const = 0;
 };
 
-// The machine's own clock.
+// The machine's own clock: the local time of the current moment (each
+// platform's adapter folder holds it, with LocalTimeOf).
 const Clock& SystemClock();
+
+// The moments LocalTimeOf takes, in seconds since 1970-01-01 00:00:00 UTC:
+// up to 9999-12-31 23:59:59 UTC.
+inline constexpr std::int64_t kLatestSecondsSince1970 = 253402300799;
+
+// The local time of a moment given in whole seconds since 1970-01-01
+// 00:00:00 UTC, by the machine's time zone, on every build (dates from 2038
+// on too). A moment before 1970 or after kLatestSecondsSince1970 is taken as
+// the nearest of those two.
+LocalTime LocalTimeOf(std::int64_t secondsSince1970);
 
 // A clock that always says the same time, for tests and reproducible runs.
 class FixedClock : public Clock {

@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# The picture of the setup window on Windows: runs the x86_64
-# MorvaneSetup.exe of a win64 build under wine64 on a virtual display, in a
-# fresh wine prefix that reports Windows Server 2003, and saves the window
-# once its first activation has filled it. The platform's objects (the
-# directory, the COM+ catalog) do not work under wine: the window opens all
-# the same, with every control the refresh leaves, and its error log says
-# what failed.
+# The picture of the setup window on Windows: runs the shipped 32-bit
+# MorvaneSetup.exe of a win32 build under 32-bit Wine on a virtual display,
+# in a fresh win32 prefix that reports Windows Server 2003, and saves the
+# window once its first activation has filled it. The platform's objects
+# (the directory, the COM+ catalog) do not work under Wine: the window opens
+# all the same, with every control the refresh leaves, and its error log
+# says what failed.
 #
 # Usage: scripts/windows-screenshot.sh [BUILD_DIR [PICTURE]]
-#        (defaults: build/win64 and docs/setup-window-windows.png)
+#        (defaults: build/win32 and docs/setup-window-windows.png)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bin="${1:-$root/build/win64}/bin"
+bin="${1:-$root/build/win32}/bin"
 picture="$(realpath -m "${2:-$root/docs/setup-window-windows.png}")"
 if [ ! -f "$bin/MorvaneSetup.exe" ]; then
-    echo "windows-screenshot: $bin/MorvaneSetup.exe is missing; build the win64 preset" >&2
+    echo "windows-screenshot: $bin/MorvaneSetup.exe is missing; build the win32 preset" >&2
     exit 1
 fi
 # import (ImageMagick) takes the picture, xwininfo finds the window.
@@ -47,4 +47,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     "$2" -k
     wait
     exit $status' sh "$wine" "$wineserver" "$picture" "$work"
-echo "The setup window under wine64: $picture"
+echo "The setup window under 32-bit Wine: $picture"

@@ -3,6 +3,7 @@
 
 #include "platform/ComError.h"
 #include "setup/InstallForm.h"
+#include "setup/Progress.h"
 
 // The progress bar drawn by hand in Picture1 and the horizontal scroll
 // extents of the four mailbox lists.
@@ -15,14 +16,41 @@ int32_t RoundHalfEven(double value) {
     return static_cast<int32_t>(std::nearbyint(value));
 }
 
-// The percentage text of position out of total. A box without a usable
-// scale (no total known) shows 0%, never a division by zero.
-std::string PercentText(int32_t position, double total) {
-    const int32_t percent = total > 0 ? RoundHalfEven(position / total * 100.0) : 0;
-    return std::to_string(percent) + "%";
+// The largest whole number up to which a double holds every whole number.
+constexpr double kLargestExactWhole = 9007199254740992.0;  // 2^53
+
+// numerator / denominator (> 0) rounded to the nearest whole number, halves
+// to even, exactly.
+int64_t RoundedQuotient(int64_t numerator, int64_t denominator) {
+    const int64_t magnitude = numerator < 0 ? -numerator : numerator;
+    int64_t quotient = magnitude / denominator;
+    const int64_t twiceRemainder = 2 * (magnitude % denominator);
+    if (twiceRemainder > denominator || (twiceRemainder == denominator && quotient % 2 == 1)) {
+        ++quotient;
+    }
+    return numerator < 0 ? -quotient : quotient;
 }
 
 }  // namespace
+
+// The exact quotient in integer arithmetic, so that every build shows the
+// same text: in floating point 23 of 40 came out as 57.4999... in double
+// and as 57.5 in the x87 unit's extended precision.
+std::string PercentText(int32_t position, double total) {
+    if (!(total > 0)) {
+        return "0%";
+    }
+    int64_t percent = 0;
+    if (total == std::floor(total) && total <= kLargestExactWhole) {
+        percent = RoundedQuotient(int64_t{position} * 100, static_cast<int64_t>(total));
+    } else {
+        // A scale with a fraction, which the walk never sets (it counts
+        // records): one division of exact operands, kept within range.
+        percent =
+            static_cast<int64_t>(std::nearbyint(std::clamp(position * 100.0 / total, -1e15, 1e15)));
+    }
+    return std::to_string(percent) + "%";
+}
 
 void InstallForm::UpdateStatus(const int32_t& FileBytes) {
     int32_t advanced = 0;

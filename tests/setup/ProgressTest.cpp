@@ -5,6 +5,7 @@
 
 #include "platform/ComError.h"
 #include "tests/setup/DiscoveryWorld.h"
+#include "tests/setup/PercentCases.h"
 
 using discoverytest::RecordingCanvas;
 using ::testing::ElementsAre;
@@ -80,6 +81,35 @@ TEST_F(ProgressBar, HalvesRoundToEven) {
     EXPECT_NE(Step().find(" 12% "), std::string::npos);  // 12.5
     EXPECT_NE(Step().find(" 25% "), std::string::npos);
     EXPECT_NE(Step().find(" 38% "), std::string::npos);  // 37.5
+}
+
+}  // namespace
+
+namespace percentcases {
+void PrintTo(const PercentCase& row, std::ostream* out) {
+    *out << row.position << " of " << row.total;
+}
+}  // namespace percentcases
+
+namespace {
+
+struct Percentage : ProgressFixture, ::testing::WithParamInterface<percentcases::PercentCase> {};
+
+TEST_P(Percentage, IsTheExactQuotientRoundedHalvesToEven) {
+    const auto& row = GetParam();
+    Start(row.total);
+    const std::string text = Step(row.position);
+    EXPECT_NE(text.find(std::string(" ") + row.text + " "), std::string::npos)
+        << row.position << " of " << row.total << ": " << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgressBar, Percentage, ::testing::ValuesIn(percentcases::kPercentCases));
+
+TEST_F(ProgressBar, AScaleWithAFractionDividesByIt) {
+    Start(2.5);
+    EXPECT_NE(Step().find(" 40% "), std::string::npos);
+    EXPECT_NE(Step().find(" 80% "), std::string::npos);
+    EXPECT_NE(Step().find(" 80% "), std::string::npos);  // clamped to 2, halves to even
 }
 
 TEST_F(ProgressBar, TextWiderThanTheBoxIsCentredAtANegativeOffset) {

@@ -5,6 +5,7 @@
 #include "platform/win32/Automation.h"
 #include "platform/win32/ComVariant.h"
 #include "platform/win32/WideText.h"
+#include "tests/platform/LocalTimeCases.h"
 #include "tests/win32/AdapterTests.h"
 #include "tests/win32/Check.h"
 #include "tests/win32/FakeObject.h"
@@ -44,6 +45,15 @@ void LocaleTexts() {
                        platform::GeneralDateText(platform::LocalTime{2026, 12, 7, 5, 7, 58}));
     check::ExpectEqual("general date at exactly midnight: the date alone", "1/2/2026",
                        platform::GeneralDateText(platform::LocalTime{2026, 1, 2, 0, 0, 0}));
+}
+
+// The prefix of the test run has the time zone UTC.
+void LocalTimes() {
+    for (const auto& moment : clockcases::kLocalTimeCases) {
+        check::ExpectEqual("the local time of " + std::to_string(moment.seconds),
+                           platform::SortableDateText(moment.local),
+                           platform::SortableDateText(platform::LocalTimeOf(moment.seconds)));
+    }
 }
 
 void ValueConversions() {
@@ -122,6 +132,7 @@ void LateBoundErrors() {
 void RunConversionTests() {
     check::Group("text conversion", TextConversions);
     check::Group("locale texts", LocaleTexts);
+    check::Group("local time", LocalTimes);
     check::Group("value conversion", ValueConversions);
     check::Group("late-bound errors", LateBoundErrors);
 }

@@ -2,10 +2,12 @@
 // clicks and selections back, draws the progress box with GDI, and closes
 // itself through Exit. Runs under a virtual display.
 #include "setup/InstallForm.h"
+#include "setup/Progress.h"
 #include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
+#include "tests/setup/PercentCases.h"
 #include "tests/win32/Check.h"
 #include "tests/win32/TestMain.h"
 
@@ -171,6 +173,13 @@ void Progress(setup::InstallForm& form, setup::win32::SetupWindow& window) {
                   AnyPixel(dc, width / 2 - 20, width / 2 - 2, 2, height - 3, white));
     check::Expect("text beside the bar stays blue",
                   AnyPixel(dc, width / 2 + 2, width / 2 + 20, 2, height - 3, blue));
+}
+
+void Percentages() {
+    for (const auto& row : percentcases::kPercentCases) {
+        check::ExpectEqual(std::to_string(row.position) + " of " + std::to_string(row.total),
+                           row.text, setup::PercentText(row.position, row.total));
+    }
 }
 
 // Every caption fits its control, measured in the control's own font: a
@@ -395,6 +404,7 @@ int main() {
     check::Group("lists", [&] { Lists(form, window); });
     check::Group("long lists", [&] { LongLists(form, window); });
     check::Group("progress box", [&] { Progress(form, window); });
+    check::Group("percentage", Percentages);
     check::Group("message boxes", [&] { MessageBoxes(window.Handle()); });
     check::Group("command line", CommandLines);
     check::Group("file properties", [&] { FileProperties(window.ControlHandle("Command1")); });

@@ -2,11 +2,15 @@
 # Checks the shipped Windows binaries of a win32 build: 32-bit, for Windows
 # Server 2003 (subsystem 5.2), importing system libraries only and no
 # function newer than that system, and the library exporting exactly the
-# four entry points of an in-process server by their plain names.
+# four entry points of an in-process server by their plain names. Then what
+# only a run shows, under 32-bit Wine with the two binaries alone in a fresh
+# win32 prefix: the library registers and unregisters itself with the
+# 32-bit regsvr32, and the setup program answers --version.
 # Usage: tests/win32/check-binaries.sh [build-dir]   (default: build/win32)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-bin="${1:-$root/build/win32}/bin"
+build="$(cd "${1:-$root/build/win32}" && pwd)"
+bin="$build/bin"
 objdump=i686-w64-mingw32-objdump
 
 passed=0
@@ -74,6 +78,31 @@ if [ -f "$bin/Morvane.dll" ]; then
     exports="$($objdump -p "$bin/Morvane.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '$1 == "[" && $2 ~ /^[0-9]+\]$/ {print $3}' | sort | tr '\n' ' ')"
     expect "Morvane.dll exports exactly the four entry points" \
         "$(yes_if [ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer " ])" "$exports"
+fi
+
+run_checks() {
+    source "$root/scripts/wine-prefix.sh"
+    expect "32-bit Wine is installed (scripts/ensure-packages.sh)" "$(yes_if [ -x "$wine" ])"
+    [ -x "$wine" ] || return
+    prepare_wine_prefix "$bin" Morvane.dll MorvaneSetup.exe
+    cd "$work/stage"
+    run() { timeout 120 "$wine" "$@" >/dev/null 2>&1; }
+    local progid='HKCR\Morvane.MorvaneCls'
+    expect "regsvr32 registers Morvane.dll" "$(yes_if run regsvr32 /s Morvane.dll)"
+    expect "the registered library's ProgID is there" "$(yes_if run reg query "$progid")"
+    expect "regsvr32 /u unregisters Morvane.dll" "$(yes_if run regsvr32 /s /u Morvane.dll)"
+    expect "the unregistered library's ProgID is gone" "$(run reg query "$progid" && echo no || echo yes)"
+    local version answer
+    version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+    answer="$(timeout 120 "$wine" ./MorvaneSetup.exe --version 2>/dev/null | tr -d '\r')"
+    expect "MorvaneSetup.exe --version answers" \
+        "$(yes_if [ "$answer" = "MorvaneSetup $version" ])" "$answer"
+    cd "$root"
+    cleanup_wine_prefix
+    trap - EXIT
+}
+if [ -f "$bin/Morvane.dll" ] && [ -f "$bin/MorvaneSetup.exe" ]; then
+    run_checks
 fi
 
 echo "$passed passed, $failed failed"

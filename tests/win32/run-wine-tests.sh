@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Runs the Windows test programs of a win64 build under wine64, in a fresh
-# wine prefix of its own that is removed afterwards.
-# Usage: tests/win32/run-wine-tests.sh [build-dir]   (default: build/win64)
+# Runs the Windows test programs of a win32 build under 32-bit Wine, in a
+# fresh win32 prefix of its own that is removed afterwards. The library and
+# the setup program they load are the shipped ones: the first step checks
+# them byte for byte against the build's package, so make it first
+# (cmake --build --preset win32 --target package).
+# Usage: tests/win32/run-wine-tests.sh [build-dir]   (default: build/win32)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="${1:-$root/build/win64}"
+build="$(cd "${1:-$root/build/win32}" && pwd)"
 bin="$build/bin"
 
 source "$root/scripts/wine-prefix.sh"
 if [ ! -x "$wine" ]; then
-    echo "wine64 is not installed: the Windows tests are skipped" >&2
-    exit 0
+    echo "32-bit Wine is not installed (scripts/ensure-packages.sh installs it)" >&2
+    exit 1
 fi
 
 run() { timeout 120 "$wine" "$@"; }
@@ -34,6 +37,22 @@ cd "$stage"
 # MORVANE_WINE_STEPS=window (or any other step's word) runs only that part.
 only="${MORVANE_WINE_STEPS:-all}"
 wanted() { [ "$only" = all ] || [[ " $only " == *" $1 "* ]]; }
+
+# The deliverables the tests load are the package's, byte for byte.
+shipped_under_test() {
+    local version zip
+    version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+    zip="$build/Morvane-$version-win32.zip"
+    [ -f "$zip" ] || { echo "$(basename "$zip") is missing: make the package first"; return 1; }
+    mkdir -p "$work/package"
+    (cd "$work/package" && cmake -E tar xf "$zip")
+    local file status=0
+    for file in Morvane.dll MorvaneSetup.exe; do
+        cmp -s "$work/package/$file" "$file" || { echo "$file is not the package's"; status=1; }
+    done
+    return $status
+}
+wanted package && step "the programs under test are the package's" shipped_under_test
 wanted adapters && step "adapters" run ./win32_adapter_tests.exe
 if [ -f Morvane.dll ] && wanted sink; then
     step "register the library" run regsvr32 /s Morvane.dll

@@ -1,6 +1,0 @@
-# Cross-compiles the Windows deliverables with mingw-w64 (x86_64).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(MORVANE_MINGW_TRIPLET x86_64-w64-mingw32)
-include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -22,7 +22,16 @@ class MachineClock : public Clock {
                          local.tm_hour,        local.tm_min,     local.tm_sec};
     }
 };
+class MachineMonotonicClock : public MonotonicClock {
+  public:
+    time_point Now() const override { return std::chrono::steady_clock::now(); }
+};
 }  // namespace
+
+const MonotonicClock& SystemMonotonicClock() {
+    static const MachineMonotonicClock clock;
+    return clock;
+}
 
 const Clock& SystemClock() {
     static const MachineClock clock;

@@ -35,7 +35,16 @@ class Dispatch : public ::testing::Test {
     testsupport::TempFolder folder_;
     sinktest::SettingsFolderScope scope_;
     FakeStore store_;
-    MorvaneCls sink_{store_};
+    sinktest::TestReports reports_;
+    MorvaneCls sink_{store_, platform::SystemClock(), reports_.reports};
+
+    // The kinds and first inserts ("<event>, <phase>") of the entries so far.
+    std::vector<std::pair<uint32_t, std::string>> Reported() const {
+        std::vector<std::pair<uint32_t, std::string>> reported;
+        for (const platform::EventReport& entry : reports_.log.entries)
+            reported.emplace_back(entry.eventId, entry.inserts.at(0));
+        return reported;
+    }
 };
 
 TEST_F(Dispatch, BeginAndCommittedTogetherRunOnlyTheBeginBranch) {
@@ -53,13 +62,38 @@ TEST_F(Dispatch, BeginOfASaveReadsTheSettingsBeforeStamping) {
     EXPECT_TRUE(mm::sIniFile == folder_.File("Morvane.ini"));  // no paths in the output
     EXPECT_EQ(mm::sDisplayFormat, "<SCL value>");
     EXPECT_EQ(info.Value(kComments), Variant("6"));
+    EXPECT_TRUE(reports_.log.entries.empty()) << "a clean delivery reports nothing";
+}
+
+// The settings cannot be read: the message is stamped in the format read
+// before, and the failure is reported.
+TEST_F(Dispatch, UnreadableSettingsAreReportedAndTheStampingGoesOn) {
+    struct UnreadableProfile : platform::Profile {
+        uint32_t GetPrivateProfileString(const std::string&, const std::string&, const std::string&,
+                                         std::string&, uint32_t, const std::string&) override {
+            throw platform::ComError(platform::hresult::E_ACCESSDENIED, "Access is denied.");
+        }
+        bool WritePrivateProfileString(const std::string&, const std::string&, const std::string&,
+                                       const std::string&) override {
+            return false;
+        }
+    } profile;
+    MorvaneCls sink(store_, platform::SystemClock(), reports_.reports, profile);
+    mm::sDisplayFormat = "<SCL value>";
+    FakeEventInfo info(store_, Message(6));
+    sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
+    EXPECT_EQ(info.Value(kComments), Variant("6"));
+    ASSERT_EQ(reports_.log.entries.size(), 1u);
+    EXPECT_EQ(reports_.log.entries[0].eventId, 1u);
+    EXPECT_EQ(reports_.log.entries[0].inserts, Strings({"save, begin", sinktest::kItemUrl,
+                                                        "-2147024891", "Access is denied.", "1"}));
 }
 
 TEST_F(Dispatch, CommittedAndAbortedPhasesOfASaveOnlyFetchAndReleaseTheRecord) {
     for (int32_t phase : {mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED,
                           mm::EVT_SYNC_COMMITTED | mm::EVT_SYNC_ABORTED}) {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         fakestore::FieldList before = Message(6);
         FakeEventInfo info(store, before);
         sink.OnSyncSave(info, sinktest::kItemUrl, phase | mm::EVT_IS_DELIVERED);
@@ -81,7 +115,7 @@ TEST_F(Dispatch, FlagsWithoutAPhaseBitDoNothing) {
 TEST_F(Dispatch, DeleteEventsChangeNothingAndNeverReadTheSettings) {
     for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED}) {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         fakestore::FieldList before = Message(6, Strings{"7"});
         FakeEventInfo info(store, before);
         sink.OnSyncDelete(info, sinktest::kItemUrl, phase | mm::EVT_IS_DELIVERED | 0x20);
@@ -92,14 +126,24 @@ TEST_F(Dispatch, DeleteEventsChangeNothingAndNeverReadTheSettings) {
     EXPECT_FALSE(SettingsWereRead());
 }
 
-TEST_F(Dispatch, FailuresOfTheOtherPhasesAreSwallowed) {
+// An hour apart, so that each failure gets an entry of its own.
+TEST_F(Dispatch, FailuresOfTheOtherPhasesAreSwallowedAndReported) {
     FakeEventInfo info(store_, Message(6));
     store_.FailAt("EventInfo.EventRecord");
     EXPECT_NO_THROW(sink_.OnSyncSave(info, sinktest::kItemUrl, mm::EVT_SYNC_COMMITTED));
+    reports_.clock.Advance(FailureReports::kInterval);
     EXPECT_NO_THROW(sink_.OnSyncSave(info, sinktest::kItemUrl, mm::EVT_SYNC_ABORTED));
-    for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED})
+    for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED}) {
+        reports_.clock.Advance(FailureReports::kInterval);
         EXPECT_NO_THROW(sink_.OnSyncDelete(info, sinktest::kItemUrl, phase));
+    }
     EXPECT_EQ(store_.CountOf("EventInfo.EventRecord"), 5);
+    using Reports = std::vector<std::pair<uint32_t, std::string>>;
+    EXPECT_EQ(Reported(), (Reports{{2, "save, committed"},
+                                   {2, "save, aborted"},
+                                   {2, "delete, begin"},
+                                   {2, "delete, committed"},
+                                   {2, "delete, aborted"}}));
 }
 
 TEST_F(Dispatch, RegisterAcceptsEveryRegistration) {
@@ -117,7 +161,7 @@ class FailingBeginPhase : public Dispatch {
     // The operations a successful begin phase makes, in order.
     Strings SuccessfulCalls() {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         FakeEventInfo info(store, Before());
         sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
         EXPECT_EQ(info.Value(kComments), Variant("6"));
@@ -133,7 +177,7 @@ TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
         std::string operation = call.substr(0, call.find(' '));
         int nth = ++seen[operation];
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         FakeEventInfo info(store, Before());
         store.FailAt(operation, nth);
         EXPECT_NO_THROW(sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin))
@@ -143,6 +187,42 @@ TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
         if (operation != "Fields.Update") {
             EXPECT_EQ(store.CountOf("Fields.Update"), 0) << call;
         }
+    }
+}
+
+// Each store operation of the begin phase, failed, is reported as the kind
+// of failure it is, with the error it met.
+TEST_F(FailingBeginPhase, EachFailureIsReportedAsItsKind) {
+    struct Case {
+        const char* operation;
+        int nth;
+        FailureKind kind;
+    };
+    const Case cases[] = {
+        {"EventInfo.EventRecord", 1, FailureKind::EventRecord},
+        {"Record.GetFields", 1, FailureKind::FieldRead},
+        {"Fields.Item", 1, FailureKind::FieldRead},
+        {"Field.Value", 1, FailureKind::FieldRead},
+        {"Fields.Item", 2, FailureKind::FieldRead},
+        {"Field.Value", 2, FailureKind::FieldRead},
+        {"Field.SetValue", 1, FailureKind::FieldWrite},
+        {"Fields.Item", 3, FailureKind::FieldWrite},
+        {"Field.SetValue", 2, FailureKind::FieldWrite},
+        {"Fields.Update", 1, FailureKind::Update},
+    };
+    for (const Case& c : cases) {
+        FakeStore store;
+        sinktest::TestReports test;
+        MorvaneCls sink(store, platform::SystemClock(), test.reports);
+        FakeEventInfo info(store, Before());
+        store.FailAt(c.operation, c.nth, platform::hresult::E_ACCESSDENIED, "Access is denied.");
+        sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
+        ASSERT_EQ(test.log.entries.size(), 1u) << c.operation << " " << c.nth;
+        EXPECT_EQ(test.log.entries[0].eventId, static_cast<uint32_t>(c.kind))
+            << c.operation << " " << c.nth;
+        EXPECT_EQ(test.log.entries[0].inserts, Strings({"save, begin", sinktest::kItemUrl,
+                                                        "-2147024891", "Access is denied.", "1"}))
+            << c.operation << " " << c.nth;
     }
 }
 

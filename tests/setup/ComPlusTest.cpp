@@ -15,7 +15,7 @@ struct ComPlusFixture : ::testing::Test {
     setup::forms::TextBox txtErr{"txtErr"};
     setup::forms::CommandButton command3{"Command3"};
     setup::ErrorLog log{txtErr, command3, world.clock};
-    ComPlusPorts ports{world.catalog, world.fileSystem, log};
+    ComPlusPorts ports{world.catalog, world.fileSystem, log, world.eventSources};
 
     void SetUp() override { setup::basGlobals::sWindowsVersion = "Windows 2003"; }
     void TearDown() override { setup::basGlobals::sWindowsVersion.clear(); }
@@ -142,6 +142,65 @@ TEST_F(ComPlusUninstall, MatchAtTheLastPossiblePositionIsStillRemoved) {
     UninstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
     EXPECT_EQ(log.Text(), "");
     EXPECT_EQ(world.catalog.applications.size(), 32767u);
+}
+
+using EventSource = ComPlusFixture;
+
+// The source is registered whatever became of the application, after it.
+TEST_F(EventSource, InstallRegistersTheLibraryAsMessageFileAfterTheApplication) {
+    struct Case {
+        const char* catalogFault;  // "" for none
+        std::string log;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"CreateCatalog", Entry("install", -2147221164, "Class not registered")},
+    };
+    for (const Case& c : cases) {
+        FakeWorld fresh;
+        setup::forms::TextBox freshText{"txtErr"};
+        setup::forms::CommandButton freshButton{"Command3"};
+        setup::ErrorLog freshLog{freshText, freshButton, fresh.clock};
+        ComPlusPorts freshPorts{fresh.catalog, fresh.fileSystem, freshLog, fresh.eventSources};
+        fresh.fileSystem.currentDirectory = "D:\\setup";
+        if (*c.catalogFault != '\0')
+            fresh.catalog.faults.Plant(c.catalogFault, platform::hresult::REGDB_E_CLASSNOTREG,
+                                       "Class not registered");
+        size_t catalogCallsAtRegistration = 0;
+        fresh.eventSources.onCall = [&] {
+            catalogCallsAtRegistration = fresh.catalog.calls.size();
+        };
+        InstallComPlusApp(freshPorts, "Morvane", "DOMAIN\\admin");
+        EXPECT_EQ(fresh.eventSources.sources,
+                  (std::map<std::string, std::string>{{"Morvane", "D:\\setup\\Morvane.dll|7"}}))
+            << c.catalogFault;
+        EXPECT_EQ(catalogCallsAtRegistration, fresh.catalog.calls.size()) << c.catalogFault;
+        EXPECT_EQ(freshLog.Text(), c.log) << c.catalogFault;
+    }
+}
+
+TEST_F(EventSource, FailuresAreLoggedAndTheRestGoesOn) {
+    auto sourceEntry = [&](const std::string& verb) {
+        return "[" + world.Now() + "] Attempt to " + verb +
+               " Morvane event source using 'DOMAIN\\admin' account - ERROR: -2147024891 "
+               "Access is denied.\r\n\r\n";
+    };
+    world.eventSources.faults.Plant("RegisterSource", platform::hresult::E_ACCESSDENIED,
+                                    "Access is denied.");
+    InstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(world.catalog.Names(), (std::vector<std::string>{"Morvane"}));
+    EXPECT_EQ(log.Text(), sourceEntry("register"));
+    world.eventSources.faults.Plant("RemoveSource", platform::hresult::E_ACCESSDENIED,
+                                    "Access is denied.");
+    RemoveEventSource(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(log.Text(), sourceEntry("remove") + sourceEntry("register"));
+}
+
+TEST_F(EventSource, RemovalTakesTheSourceAway) {
+    world.eventSources.sources["Morvane"] = "C:\\Morvane.dll|7";
+    RemoveEventSource(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_TRUE(world.eventSources.sources.empty());
+    EXPECT_EQ(log.Text(), "");
 }
 
 TEST_F(ComPlusFixture, NewestFailureStandsFirst) {

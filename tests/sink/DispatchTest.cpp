@@ -83,10 +83,7 @@ TEST_F(Dispatch, UnreadableSettingsAreReportedAndTheStampingGoesOn) {
     FakeEventInfo info(store_, Message(6));
     sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
     EXPECT_EQ(info.Value(kComments), Variant("6"));
-    ASSERT_EQ(reports_.log.entries.size(), 1u);
-    EXPECT_EQ(reports_.log.entries[0].eventId, 1u);
-    EXPECT_EQ(reports_.log.entries[0].inserts, Strings({"save, begin", sinktest::kItemUrl,
-                                                        "-2147024891", "Access is denied.", "1"}));
+    EXPECT_EQ(reports_.log.entries, std::vector<platform::EventReport>{sinktest::BeginReport(1)});
 }
 
 TEST_F(Dispatch, CommittedAndAbortedPhasesOfASaveOnlyFetchAndReleaseTheRecord) {
@@ -169,17 +166,23 @@ class FailingBeginPhase : public Dispatch {
     }
 };
 
-TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
-    Strings calls = SuccessfulCalls();
-    ASSERT_EQ(calls.size(), 10u);
+// Each failure is also reported, as the kind of failure it is.
+TEST_F(FailingBeginPhase, EachFailureReturnsNormallyCommitsNothingAndIsReportedAsItsKind) {
+    const Strings calls = SuccessfulCalls();
+    using enum FailureKind;
+    const FailureKind kinds[] = {EventRecord, FieldRead,  FieldRead,  FieldRead,  FieldRead,
+                                 FieldRead,   FieldWrite, FieldWrite, FieldWrite, Update};
+    ASSERT_EQ(calls.size(), std::size(kinds));
     std::map<std::string, int> seen;
-    for (const std::string& call : calls) {
+    for (size_t index = 0; index < calls.size(); ++index) {
+        const std::string& call = calls[index];
         std::string operation = call.substr(0, call.find(' '));
         int nth = ++seen[operation];
         FakeStore store;
-        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
+        sinktest::TestReports test;
+        MorvaneCls sink(store, platform::SystemClock(), test.reports);
         FakeEventInfo info(store, Before());
-        store.FailAt(operation, nth);
+        store.FailAt(operation, nth, platform::hresult::E_ACCESSDENIED, "Access is denied.");
         EXPECT_NO_THROW(sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin))
             << call;
         EXPECT_EQ(info.Fields(), Before()) << call;
@@ -187,42 +190,9 @@ TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
         if (operation != "Fields.Update") {
             EXPECT_EQ(store.CountOf("Fields.Update"), 0) << call;
         }
-    }
-}
-
-// Each store operation of the begin phase, failed, is reported as the kind
-// of failure it is, with the error it met.
-TEST_F(FailingBeginPhase, EachFailureIsReportedAsItsKind) {
-    struct Case {
-        const char* operation;
-        int nth;
-        FailureKind kind;
-    };
-    const Case cases[] = {
-        {"EventInfo.EventRecord", 1, FailureKind::EventRecord},
-        {"Record.GetFields", 1, FailureKind::FieldRead},
-        {"Fields.Item", 1, FailureKind::FieldRead},
-        {"Field.Value", 1, FailureKind::FieldRead},
-        {"Fields.Item", 2, FailureKind::FieldRead},
-        {"Field.Value", 2, FailureKind::FieldRead},
-        {"Field.SetValue", 1, FailureKind::FieldWrite},
-        {"Fields.Item", 3, FailureKind::FieldWrite},
-        {"Field.SetValue", 2, FailureKind::FieldWrite},
-        {"Fields.Update", 1, FailureKind::Update},
-    };
-    for (const Case& c : cases) {
-        FakeStore store;
-        sinktest::TestReports test;
-        MorvaneCls sink(store, platform::SystemClock(), test.reports);
-        FakeEventInfo info(store, Before());
-        store.FailAt(c.operation, c.nth, platform::hresult::E_ACCESSDENIED, "Access is denied.");
-        sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
-        ASSERT_EQ(test.log.entries.size(), 1u) << c.operation << " " << c.nth;
-        EXPECT_EQ(test.log.entries[0].eventId, static_cast<uint32_t>(c.kind))
-            << c.operation << " " << c.nth;
-        EXPECT_EQ(test.log.entries[0].inserts, Strings({"save, begin", sinktest::kItemUrl,
-                                                        "-2147024891", "Access is denied.", "1"}))
-            << c.operation << " " << c.nth;
+        EXPECT_EQ(test.log.entries, std::vector<platform::EventReport>{sinktest::BeginReport(
+                                        static_cast<uint32_t>(kinds[index]))})
+            << call;
     }
 }
 

@@ -57,6 +57,15 @@ struct TestReports {
     FailureReports reports{log, clock};
 };
 
+// The entry a first failure with "Access is denied." in the begin phase of
+// a save of kItemUrl gives.
+inline platform::EventReport BeginReport(uint32_t eventId) {
+    return {"Morvane",
+            platform::EventType::Warning,
+            eventId,
+            {"save, begin", kItemUrl, "-2147024891", "Access is denied.", "1"}};
+}
+
 // Points the calling thread's settings at the folder for the test's lifetime
 // and resets the thread's settings variables.
 class SettingsFolderScope {

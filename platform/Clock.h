@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -47,6 +48,28 @@ class FixedClock : public Clock {
 
   private:
     LocalTime time_;
+};
+
+// The steady clock port: time that only moves forward, for intervals that
+// a change of the local time must not stretch or shorten.
+class MonotonicClock {
+  public:
+    using time_point = std::chrono::steady_clock::time_point;
+    virtual ~MonotonicClock() = default;
+    virtual time_point Now() const = 0;
+};
+
+// The machine's steady clock.
+const MonotonicClock& SystemMonotonicClock();
+
+// A steady clock that moves only when told, for tests.
+class FixedMonotonicClock : public MonotonicClock {
+  public:
+    time_point Now() const override { return now_; }
+    void Advance(std::chrono::steady_clock::duration by) { now_ += by; }
+
+  private:
+    time_point now_{};
 };
 
 // The general date-and-time text: the short date, a blank and the long time,

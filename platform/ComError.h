@@ -33,6 +33,7 @@ constexpr int32_t E_FAIL = FromUnsigned(0x80004005);
 constexpr int32_t E_NOINTERFACE = FromUnsigned(0x80004002);
 constexpr int32_t E_INVALIDARG = FromUnsigned(0x80070057);
 constexpr int32_t E_ACCESSDENIED = FromUnsigned(0x80070005);
+constexpr int32_t E_OUTOFMEMORY = FromUnsigned(0x8007000E);
 constexpr int32_t DB_E_NOTFOUND = FromUnsigned(0x80040E19);
 constexpr int32_t REGDB_E_CLASSNOTREG = FromUnsigned(0x80040154);
 constexpr int32_t CO_E_CLASSSTRING = FromUnsigned(0x800401F3);

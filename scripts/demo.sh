@@ -2,8 +2,8 @@
 # The main job's demonstration: creates the embedded default server in the
 # build tree, installs the deliverables on it, registers the Morvane sink on a
 # few mailboxes through its own methods, delivers a handful of rated messages
-# in both display formats and prints what a mail client now shows. Nothing in
-# BIN_DIR is changed.
+# in both display formats, prints what a mail client now shows and what a
+# failing delivery leaves in the event log. Nothing in BIN_DIR is changed.
 #
 # Usage: scripts/demo.sh BIN_DIR   (the folder holding morvane-lab and Morvane.so)
 set -euo pipefail
@@ -110,6 +110,16 @@ show frank.mueller@$domain "Inbox \"Posteingang\" registered per mailbox"
 show irene.novak@$domain "Archive Store, registered store-wide"
 show maria.rossi@$domain "Archive Store, registered store-wide"
 show ben.okafor@$domain "not registered: nothing is stamped"
+
+# A failing keyword write: the store saves the messages unstamped, and the
+# sink's one process leaves one entry for all of them in the event log.
+heading "When the sink fails: the event log"
+"$lab" fault add field.write --url "*/anna.berger@$domain/*" --hresult 0x80070005 \
+    --description "Access is denied." >/dev/null
+"$lab" deliver anna.berger@$domain --subject "Meeting notes" --scl 3 --count 100
+"$lab" fault clear >/dev/null
+"$lab" eventlog
+echo "One entry for the 100 failures; another could follow an hour later at the earliest."
 
 # --- The setup window ---------------------------------------------------
 # MorvaneSetup opens its window on the same server and saves a picture of it

@@ -15,12 +15,38 @@ using platform::catalog::CatalogCollection;
 
 constexpr int32_t kLastInteger = 32767;  // the 16-bit position counter's limit
 
-// The error step of all three routines.
-void LogFailure(ErrorLog& log, const std::string& verb, const std::string& appName,
+// The error step of every routine: what is the application's name
+// followed by " COM+ Application" or " event source".
+void LogFailure(ErrorLog& log, const std::string& verb, const std::string& what,
                 const std::string& accountName, const ComError& error) {
-    log.AddMessage("Attempt to " + verb + " " + appName + " COM+ Application using '" +
-                   accountName + "' account - ERROR: " + std::to_string(error.number()) + " " +
+    log.AddMessage("Attempt to " + verb + " " + what + " using '" + accountName +
+                   "' account - ERROR: " + std::to_string(error.number()) + " " +
                    error.description());
+}
+
+std::string Application(const std::string& appName) {
+    return appName + " COM+ Application";
+}
+
+std::string EventSource(const std::string& appName) {
+    return appName + " event source";
+}
+
+// The library file the application is made with: current directory +
+// separator + application name + the library's extension.
+std::string LibraryFile(platform::FileSystem& fileSystem, const std::string& appName) {
+    return fileSystem.JoinPath(fileSystem.CurrentDirectory(), fileSystem.LibraryFileName(appName));
+}
+
+// The source the sink reports under, with the library's message table.
+void RegisterLibraryEventSource(ComPlusPorts& ports, const std::string& appName,
+                                const std::string& accountName) {
+    try {
+        ports.eventSources.RegisterSource(appName, LibraryFile(ports.fileSystem, appName),
+                                          kEventSourceTypesSupported);
+    } catch (const ComError& error) {
+        LogFailure(ports.log, "register", EventSource(appName), accountName, error);
+    }
 }
 
 std::shared_ptr<CatalogCollection> PopulatedApplications(platform::catalog::AdminCatalog& catalog) {
@@ -73,7 +99,7 @@ bool ComPlusAppExists(ComPlusPorts& ports, const std::string& appName,
             exists = application != nullptr && IsNamed(*application, appName);
         }
     } catch (const ComError& error) {
-        LogFailure(ports.log, "check the existence of", appName, accountName, error);
+        LogFailure(ports.log, "check the existence of", Application(appName), accountName, error);
     }
     return exists;
 }
@@ -85,9 +111,7 @@ void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
         auto applications = PopulatedApplications(*catalog);
         AddApplication(*applications, appName);
         applications->SaveChanges();
-        const std::string libraryFile = ports.fileSystem.JoinPath(
-            ports.fileSystem.CurrentDirectory(), ports.fileSystem.LibraryFileName(appName));
-        catalog->InstallComponent(appName, libraryFile, "", "");
+        catalog->InstallComponent(appName, LibraryFile(ports.fileSystem, appName), "", "");
         catalog->RefreshComponents();
         if (basGlobals::sWindowsVersion != "Windows 2000") {
             catalog->CreateServiceForApplication(appName, appName, "SERVICE_DEMAND_START",
@@ -95,8 +119,9 @@ void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
                                                  false);
         }
     } catch (const ComError& error) {
-        LogFailure(ports.log, "install", appName, accountName, error);
+        LogFailure(ports.log, "install", Application(appName), accountName, error);
     }
+    RegisterLibraryEventSource(ports, appName, accountName);
 }
 
 void UninstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
@@ -110,7 +135,16 @@ void UninstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
             applications->SaveChanges();
         }
     } catch (const ComError& error) {
-        LogFailure(ports.log, "uninstall", appName, accountName, error);
+        LogFailure(ports.log, "uninstall", Application(appName), accountName, error);
+    }
+}
+
+void RemoveEventSource(ComPlusPorts& ports, const std::string& appName,
+                       const std::string& accountName) {
+    try {
+        ports.eventSources.RemoveSource(appName);
+    } catch (const ComError& error) {
+        LogFailure(ports.log, "remove", EventSource(appName), accountName, error);
     }
 }
 

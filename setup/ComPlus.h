@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Catalog.h"
+#include "platform/EventLog.h"
 #include "platform/FileSystem.h"
 #include "setup/ErrorLog.h"
 
@@ -10,7 +12,11 @@
 // (with the library installed and, except on Windows 2000, a Windows
 // service) and remove it. Each routine logs its first failure as one entry
 // "Attempt to <verb> <app> COM+ Application using '<account>' account -
-// ERROR: <number> <description>" and returns normally.
+// ERROR: <number> <description>" and returns normally. Beside it, the
+// library's event source, under which the sink reports its failures to the
+// Application log: registered with the application, removed by the
+// complete uninstall, each failure logged as "Attempt to <verb> <app>
+// event source using '<account>' account - ERROR: <number> <description>".
 namespace setup::ComPlus {
 
 // What the routines work with.
@@ -18,6 +24,7 @@ struct ComPlusPorts {
     platform::catalog::Catalog& catalog;
     platform::FileSystem& fileSystem;
     ErrorLog& log;
+    platform::EventSources& eventSources;
 };
 
 // True when an application of that name (any letter case) exists.
@@ -27,11 +34,22 @@ bool ComPlusAppExists(ComPlusPorts& ports, const std::string& appName,
 // Creates the application, installs the library file from the current
 // directory into it and, unless basGlobals::sWindowsVersion is exactly
 // "Windows 2000", creates its service. Does not test for an existing one.
+// Then registers the event source with that library file as its message
+// file, also when the application could not be made.
 void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
                        const std::string& accountName);
 
 // Removes the first application of that name (any letter case).
 void UninstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
                          const std::string& accountName);
+
+// Removes the event source of that name; one that is not registered is no
+// failure.
+void RemoveEventSource(ComPlusPorts& ports, const std::string& appName,
+                       const std::string& accountName);
+
+// The event types the library's source is registered for: error, warning
+// and information (EVENTLOG_*_TYPE).
+constexpr uint32_t kEventSourceTypesSupported = 0x7;
 
 }  // namespace setup::ComPlus

@@ -12,7 +12,7 @@ InstallForm::InstallForm(SetupPorts ports, std::string commandLine)
     : ports_(std::move(ports)),
       commandLine_(std::move(commandLine)),
       log_(txtErr, Command3, ports_.clock),
-      comPlus_{ports_.catalog, ports_.fileSystem, log_} {
+      comPlus_{ports_.catalog, ports_.fileSystem, log_, ports_.eventSources} {
     DesignControls();
     ConnectHandlers();
     // The first activation refreshes the lists with the COM+ state -1.

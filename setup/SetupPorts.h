@@ -6,6 +6,7 @@
 #include "platform/Catalog.h"
 #include "platform/Clock.h"
 #include "platform/DirectoryAdo.h"
+#include "platform/EventLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
@@ -28,6 +29,9 @@ struct SetupPorts {
     const platform::Clock& clock;
     platform::Profile& profile;
     platform::FileSystem& fileSystem;
+    // The Application log's event sources: the sink's is registered with
+    // the COM+ application and removed by the complete uninstall.
+    platform::EventSources& eventSources;
     forms::MessageBox& messageBox;
     forms::EventLoop& eventLoop;
     forms::TextMeasure& textMeasure;

@@ -13,6 +13,7 @@ SetupPorts SystemPorts(forms::MessageBox& messageBox, forms::EventLoop& eventLoo
                       platform::SystemClock(),
                       platform::SystemProfile(),
                       platform::SystemFileSystem(),
+                      platform::SystemEventSources(),
                       messageBox,
                       eventLoop,
                       textMeasure,

@@ -5,8 +5,8 @@
 #include "setup/basGlobals.h"
 
 // "Uninstall completely": after one confirmation, every registration item,
-// then the COM+ application, then the library's own COM registration, then
-// the end of the program.
+// then the COM+ application with the library's event source, then the
+// library's own COM registration, then the end of the program.
 namespace setup {
 
 namespace {
@@ -31,6 +31,7 @@ void InstallForm::Command4_Click() {
     window_.SetMousePointer(forms::Form::kPointerHourglass);
     RemoveEveryRegistration();
     ComPlus::UninstallComPlusApp(comPlus_, basGlobals::kProductWord, sUserName);
+    ComPlus::RemoveEventSource(comPlus_, basGlobals::kProductWord, sUserName);
     UnregisterLibrary();
     Command2.Click();
 }

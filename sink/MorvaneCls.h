@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/Activation.h"
 #include "platform/Clock.h"
 #include "platform/ComError.h"
+#include "platform/Profile.h"
 #include "platform/StoreAdo.h"
+#include "sink/FailureReports.h"
 
 // The sink class the mail store creates for the registered events, and the
 // three methods the setup program manages registration items with.
@@ -18,9 +21,12 @@ class MorvaneCls : public platform::StoreSyncEvents, public platform::CreateRegi
     static constexpr int32_t kDispIdCheckRegItemExists = 0x60030006;
 
     explicit MorvaneCls(platform::store::Ado& ado = platform::store::SystemAdo(),
-                        const platform::Clock& clock = platform::SystemClock());
+                        const platform::Clock& clock = platform::SystemClock(),
+                        FailureReports& reports = ProcessFailureReports(),
+                        platform::Profile& profile = platform::SystemProfile());
 
-    // The store's synchronous events. Never fail and never veto the change.
+    // The store's synchronous events. Never fail and never veto the change;
+    // what goes wrong goes to the event log (FailureReports).
     void OnSyncSave(platform::store::EventInfo& pEventInfo, const std::string& bstrURLItem,
                     int32_t lFlags) override;
     void OnSyncDelete(platform::store::EventInfo& pEventInfo, const std::string& bstrURLItem,
@@ -43,8 +49,14 @@ class MorvaneCls : public platform::StoreSyncEvents, public platform::CreateRegi
 
   private:
     // Refreshes the thread's settings path and display format from the
-    // settings file; a failing step keeps the previous value.
-    void LoadSettings();
+    // settings file; a failing step keeps the previous value. Returns the
+    // first failure, for the report.
+    std::optional<platform::ComError> LoadSettings();
+
+    // Reports the failure an event method caught.
+    void ReportFailure(FailureKind kind, const char* event, int32_t lFlags,
+                       const std::string& bstrURLItem, const platform::ComError& error);
+    void ReportOutOfMemory(const char* event, int32_t lFlags, const std::string& bstrURLItem);
 
     // "[" date and time "] " url " - ERROR: " number " " description.
     std::string ErrorLine(const std::string& url, const platform::ComError& error) const;
@@ -53,4 +65,6 @@ class MorvaneCls : public platform::StoreSyncEvents, public platform::CreateRegi
 
     platform::store::Ado& ado_;
     const platform::Clock& clock_;
+    FailureReports& reports_;
+    platform::Profile& profile_;
 };

@@ -1,6 +1,7 @@
 #include "sink/MorvaneModule.h"
 
 #include <memory>
+#include <optional>
 
 #include "platform/ComError.h"
 #include "platform/Variant.h"
@@ -10,6 +11,7 @@ namespace MorvaneModule {
 
 thread_local std::string sIniFile;
 thread_local std::string sDisplayFormat;
+thread_local Step sStep = Step::EventRecord;
 
 namespace {
 
@@ -18,37 +20,52 @@ using platform::store::EventInfo;
 using platform::store::Fields;
 using platform::store::Record;
 
-// The record of the item in flight; a failure leaves it missing.
-std::shared_ptr<Record> FetchEventRecordIgnoringErrors(EventInfo& eventInfo) {
+// The record of the item in flight, or the error that kept it away.
+struct FetchedRecord {
+    std::shared_ptr<Record> record;
+    std::optional<platform::ComError> failure;
+};
+
+FetchedRecord FetchEventRecordIgnoringErrors(EventInfo& eventInfo) {
+    sStep = Step::EventRecord;
     try {
-        return eventInfo.EventRecord();
-    } catch (const platform::ComError&) {
-        return nullptr;
+        return FetchedRecord{eventInfo.EventRecord(), std::nullopt};
+    } catch (const platform::ComError& error) {
+        return FetchedRecord{nullptr, error};
     }
 }
 
 void FetchAndRelease(EventInfo& eventInfo) {
+    sStep = Step::EventRecord;
     std::shared_ptr<Record> record = eventInfo.EventRecord();
 }
 
 }  // namespace
 
 void SaveBegin(EventInfo& pEventInfo, const std::string& /*bstrURLItem*/, int32_t lFlags) {
-    std::shared_ptr<Record> record = FetchEventRecordIgnoringErrors(pEventInfo);
+    FetchedRecord fetched = FetchEventRecordIgnoringErrors(pEventInfo);
     if ((lFlags & EVT_IS_DELIVERED) == 0 || (lFlags & EVT_IS_COLLECTION) != 0)
         return;
-    // From here on every error ends the handler.
-    if (!record)
+    // From here on every error ends the handler. Without a record nothing
+    // can be read; the fetch's own error says why.
+    if (!fetched.record) {
+        if (fetched.failure)
+            throw *fetched.failure;
         throw platform::ComError(platform::runtime_error_number::kObjectRequired,
                                  "Object required");
-    std::shared_ptr<Fields> fields = record->GetFields();
+    }
+    sStep = Step::FieldRead;
+    std::shared_ptr<Fields> fields = fetched.record->GetFields();
     const std::optional<KeywordStamp::Stamp> stamp =
         KeywordStamp::MakeStamp(fields->Item(kSclProperty)->Value(), sDisplayFormat);
     if (!stamp)
         return;
     auto keywords = fields->Item(kKeywordsProperty);
-    keywords->SetValue(KeywordStamp::RebuildKeywords(keywords->Value(), *stamp));
+    Variant rebuilt = KeywordStamp::RebuildKeywords(keywords->Value(), *stamp);
+    sStep = Step::FieldWrite;
+    keywords->SetValue(rebuilt);
     fields->Item(kCommentsProperty)->SetValue(Variant(stamp->text));
+    sStep = Step::Update;
     fields->Update();
 }
 

@@ -31,8 +31,16 @@ inline constexpr char kBareDisplayFormat[] = "<SCL value>";
 extern thread_local std::string sIniFile;
 extern thread_local std::string sDisplayFormat;
 
+// The step a handler of the calling thread is at, so that an error that
+// ends it can be reported for what failed: fetching the event record,
+// reading a field (or turning its value into text), writing a field, or
+// committing the field changes.
+enum class Step { EventRecord, FieldRead, FieldWrite, Update };
+extern thread_local Step sStep;
+
 // Save, begin phase: stamps a message being delivered. Errors after the
-// flag test end the handler and reach the caller as platform::ComError.
+// flag test end the handler and reach the caller as platform::ComError;
+// an item whose record could not be fetched fails with the fetch's error.
 void SaveBegin(platform::store::EventInfo& pEventInfo, const std::string& bstrURLItem,
                int32_t lFlags);
 

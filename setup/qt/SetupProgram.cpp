@@ -37,6 +37,7 @@ struct QtServices {
                           platform.clock,
                           platform.profile,
                           platform.fileSystem,
+                          platform.eventSources,
                           messageBox,
                           eventLoop,
                           textMeasure,

@@ -18,8 +18,11 @@ class SinkObject : public platform::ComObject,
                    public platform::StoreSyncEvents,
                    public platform::CreateRegistration {
   public:
-    SinkObject(const std::string& settingsFolder, platform::store::Ado& ado, StoreTrace* trace)
-        : settingsFolder_(settingsFolder), sink_(ado), trace_(trace) {}
+    SinkObject(const std::string& settingsFolder, platform::store::Ado& ado,
+               FailureReports& reports, StoreTrace* trace)
+        : settingsFolder_(settingsFolder),
+          sink_(ado, platform::SystemClock(), reports),
+          trace_(trace) {}
 
     platform::Dispatch* AsDispatch() override { return nullptr; }
     platform::StoreSyncEvents* AsStoreSyncEvents() override { return this; }
@@ -97,7 +100,7 @@ std::shared_ptr<platform::ComObject> SinkActivation::CreateObject(const std::str
     if (progId != kProgId)
         throw platform::ComError(platform::hresult::CO_E_CLASSSTRING, "Invalid class string");
     ++created_;
-    return std::make_shared<SinkObject>(settingsFolder_, ado_, trace_);
+    return std::make_shared<SinkObject>(settingsFolder_, ado_, reports_, trace_);
 }
 
 std::function<int32_t()> SinkActivation::BindExport(const std::string&, const std::string&) {
@@ -106,7 +109,7 @@ std::function<int32_t()> SinkActivation::BindExport(const std::string&, const st
 
 SinkServer::SinkServer()
     : ado(temp.File("server"), activation),
-      activation(temp.path(), ado),
+      activation(temp.path(), temp.File("server"), ado),
       db(platform::emulated::ServerDb::Open(temp.File("server"), true)),
       model(db, activation) {
     model.SetIdentity({"MAIL01", "example.com"});
@@ -116,7 +119,7 @@ SinkServer::SinkServer()
 
 SinkServer::SinkServer(const SinkServer& original)
     : ado(CopyServer(original.temp, temp), activation),
-      activation(temp.path(), ado),
+      activation(temp.path(), temp.File("server"), ado),
       db(platform::emulated::ServerDb::Open(temp.File("server"))),
       model(db, activation),
       firstStore(StoreNamed(model, original.firstStore.name)),

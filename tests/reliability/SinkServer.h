@@ -7,8 +7,10 @@
 #include "platform/Activation.h"
 #include "platform/Clock.h"
 #include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/store/StoreAdo.h"
 #include "platform/emulated/store/StoreModel.h"
+#include "sink/FailureReports.h"
 #include "tests/reliability/TracingStore.h"
 #include "tests/support/TempFolder.h"
 
@@ -22,12 +24,17 @@ inline const std::string kDisplayFormatKey = "SCLDisplayFormat";
 
 // The activation the store creates the sink through: a new MorvaneCls for
 // every creation, as the apartment-threaded class is created on each store
-// thread, reading its settings file from one folder. Safe to use from
-// several threads at once.
+// thread, reading its settings file from one folder and reporting its
+// failures to the server's event log, as a library loaded once in the
+// process does. Safe to use from several threads at once.
 class SinkActivation : public platform::Activation {
   public:
-    SinkActivation(std::string settingsFolder, platform::store::Ado& ado)
-        : settingsFolder_(std::move(settingsFolder)), ado_(ado) {}
+    SinkActivation(std::string settingsFolder, const std::string& serverFolder,
+                   platform::store::Ado& ado)
+        : settingsFolder_(std::move(settingsFolder)),
+          ado_(ado),
+          eventLog_([serverFolder] { return serverFolder; }),
+          reports_(eventLog_, platform::SystemMonotonicClock()) {}
 
     std::shared_ptr<platform::ComObject> CreateObject(const std::string& progId) override;
     std::function<int32_t()> BindExport(const std::string& libraryFile,
@@ -41,6 +48,8 @@ class SinkActivation : public platform::Activation {
   private:
     std::string settingsFolder_;
     platform::store::Ado& ado_;
+    platform::emulated::EmulatedEventLog eventLog_;
+    FailureReports reports_;
     StoreTrace* trace_ = nullptr;
     std::atomic<int> created_{0};
 };

@@ -73,8 +73,8 @@ class Changes : public ::testing::Test {
         form = std::make_unique<setup::InstallForm>(
             setup::SetupPorts{activation, ports.catalog, ports.machine, ports.systemInfo,
                               ports.directoryAdo, ports.shell, ports.clock, ports.profile,
-                              ports.fileSystem, ports.messageBox, ports.eventLoop,
-                              ports.textMeasure, ports.linkAddress},
+                              ports.fileSystem, ports.eventSources, ports.messageBox,
+                              ports.eventLoop, ports.textMeasure, ports.linkAddress},
             commandLine);
         form->Form_Load();
     }
@@ -302,6 +302,7 @@ TEST_F(Changes, UninstallAnsweredNoChangesNothing) {
               "automatically.\r\rContinue?");
     EXPECT_TRUE(Calls().empty());
     EXPECT_EQ(world.catalog.Names(), std::vector<std::string>{"Morvane"});
+    EXPECT_TRUE(world.eventSources.calls.empty());
     EXPECT_TRUE(activation.bound.empty());
     EXPECT_FALSE(form->Window().IsUnloaded());
 }
@@ -316,12 +317,19 @@ TEST_F(Changes, UninstallAnsweredYesRemovesEverythingInOrderAndCloses) {
     form->Check3.SetValue(CheckBox::kChecked);
     world.fileSystem.currentDirectory = "D:\\elsewhere";
     // The stages in their order: every registration while the COM+
-    // application still stands, the library after the application, the
-    // window's end after the library.
+    // application still stands, the event source after the application,
+    // the library after both, the window's end after the library.
     std::vector<size_t> applicationsAtCalls;
     activation.sink->onCall = [&] { applicationsAtCalls.push_back(world.catalog.Names().size()); };
     size_t applicationsAtUnregister = 99;
     bool unloadedAtUnregister = true;
+    world.eventSources.sources["Morvane"] = "C:\\Program Files\\Morvane\\Morvane.dll|7";
+    size_t applicationsAtSourceRemoval = 99;
+    bool libraryUnregisteredAtSourceRemoval = true;
+    world.eventSources.onCall = [&] {
+        applicationsAtSourceRemoval = world.catalog.Names().size();
+        libraryUnregisteredAtSourceRemoval = !activation.bound.empty();
+    };
     activation.onBound = [&] {
         applicationsAtUnregister = world.catalog.Names().size();
         unloadedAtUnregister = form->Window().IsUnloaded();
@@ -329,6 +337,9 @@ TEST_F(Changes, UninstallAnsweredYesRemovesEverythingInOrderAndCloses) {
     form->Command4.Click();
     EXPECT_EQ(applicationsAtCalls, (std::vector<size_t>{1, 1}));
     EXPECT_EQ(applicationsAtUnregister, 0u);
+    EXPECT_EQ(applicationsAtSourceRemoval, 0u);
+    EXPECT_FALSE(libraryUnregisteredAtSourceRemoval);
+    EXPECT_TRUE(world.eventSources.sources.empty());
     EXPECT_FALSE(unloadedAtUnregister);
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[0].rfind("RemoveRegItem(&" + std::string(kUrl) + "/SystemMailbox{A}", 0), 0u);
@@ -367,10 +378,10 @@ class DisplayFormat : public Changes {
         fileSystem.programFolder = folder.path();
         fileSystem.currentDirectory = "/";
         form = std::make_unique<setup::InstallForm>(
-            setup::SetupPorts{activation, ports.catalog, ports.machine, ports.systemInfo,
-                              ports.directoryAdo, ports.shell, ports.clock,
-                              platform::SystemProfile(), fileSystem, ports.messageBox,
-                              ports.eventLoop, ports.textMeasure, ports.linkAddress},
+            setup::SetupPorts{
+                activation, ports.catalog, ports.machine, ports.systemInfo, ports.directoryAdo,
+                ports.shell, ports.clock, platform::SystemProfile(), fileSystem, ports.eventSources,
+                ports.messageBox, ports.eventLoop, ports.textMeasure, ports.linkAddress},
             "");
         form->Form_Load();
     }

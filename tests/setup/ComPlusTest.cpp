@@ -15,7 +15,7 @@ struct ComPlusFixture : ::testing::Test {
     setup::forms::TextBox txtErr{"txtErr"};
     setup::forms::CommandButton command3{"Command3"};
     setup::ErrorLog log{txtErr, command3, world.clock};
-    ComPlusPorts ports{world.catalog, world.fileSystem, log};
+    ComPlusPorts ports{world.catalog, world.fileSystem, log, world.eventSources};
 
     void SetUp() override { setup::basGlobals::sWindowsVersion = "Windows 2003"; }
     void TearDown() override { setup::basGlobals::sWindowsVersion.clear(); }
@@ -59,7 +59,10 @@ using ComPlusInstall = ComPlusFixture;
 
 TEST_F(ComPlusInstall, CreatesTheApplicationInstallsTheLibraryAndTheService) {
     world.fileSystem.currentDirectory = "D:\\setup";
+    size_t catalogCallsAtSource = 0;
+    world.eventSources.onCall = [&] { catalogCallsAtSource = world.catalog.calls.size(); };
     InstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(catalogCallsAtSource, 8u) << "the event source comes after the application";
     ASSERT_EQ(world.catalog.applications.size(), 1u);
     const auto& properties = world.catalog.applications[0].properties;
     EXPECT_EQ(properties.at("Name"), platform::Variant("Morvane"));
@@ -142,6 +145,37 @@ TEST_F(ComPlusUninstall, MatchAtTheLastPossiblePositionIsStillRemoved) {
     UninstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
     EXPECT_EQ(log.Text(), "");
     EXPECT_EQ(world.catalog.applications.size(), 32767u);
+}
+
+using EventSource = ComPlusFixture;
+
+// With the library as its message file, also when the application could not
+// be made.
+TEST_F(EventSource, InstallRegistersTheLibraryAsMessageFileEvenWhenTheCatalogFails) {
+    world.fileSystem.currentDirectory = "D:\\setup";
+    world.catalog.faults.Plant("CreateCatalog", platform::hresult::REGDB_E_CLASSNOTREG,
+                               "Class not registered");
+    InstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(world.eventSources.sources,
+              (std::map<std::string, std::string>{{"Morvane", "D:\\setup\\Morvane.dll|7"}}));
+    EXPECT_EQ(log.Text(), Entry("install", -2147221164, "Class not registered"));
+}
+
+TEST_F(EventSource, FailuresAreLoggedAndTheRestGoesOn) {
+    auto sourceEntry = [&](const std::string& verb) {
+        return "[" + world.Now() + "] Attempt to " + verb +
+               " Morvane event source using 'DOMAIN\\admin' account - ERROR: -2147024891 "
+               "Access is denied.\r\n\r\n";
+    };
+    world.eventSources.faults.Plant("RegisterSource", platform::hresult::E_ACCESSDENIED,
+                                    "Access is denied.");
+    InstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(world.catalog.Names(), (std::vector<std::string>{"Morvane"}));
+    EXPECT_EQ(log.Text(), sourceEntry("register"));
+    world.eventSources.faults.Plant("RemoveSource", platform::hresult::E_ACCESSDENIED,
+                                    "Access is denied.");
+    RemoveEventSource(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(log.Text(), sourceEntry("remove") + sourceEntry("register"));
 }
 
 TEST_F(ComPlusFixture, NewestFailureStandsFirst) {

@@ -84,19 +84,13 @@ DiscoveryWorld::DiscoveryWorld()
 }
 
 setup::SetupPorts DiscoveryWorld::Ports() {
-    return setup::SetupPorts{activation,
-                             fakes.catalog,
-                             fakes.machine,
-                             fakes.systemInfo,
-                             directoryAdo,
-                             fakes.shell,
-                             fakes.clock,
-                             fakes.profile,
-                             fakes.fileSystem,
-                             fakes.messageBox,
-                             fakes.eventLoop,
-                             fakes.textMeasure,
-                             "http://www.morvane.example/"};
+    return setup::SetupPorts{activation,        fakes.catalog,
+                             fakes.machine,     fakes.systemInfo,
+                             directoryAdo,      fakes.shell,
+                             fakes.clock,       fakes.profile,
+                             fakes.fileSystem,  fakes.eventSources,
+                             fakes.messageBox,  fakes.eventLoop,
+                             fakes.textMeasure, "http://www.morvane.example/"};
 }
 
 std::unique_ptr<setup::InstallForm> DiscoveryWorld::LoadForm() {

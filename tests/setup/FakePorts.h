@@ -133,6 +133,34 @@ class FakeFileSystem : public platform::FileSystem {
     std::string LibraryFileName(const std::string& baseName) override { return baseName + ".dll"; }
 };
 
+// The Application log's sources: name -> "message file|types supported".
+class FakeEventSources : public platform::EventSources {
+  public:
+    std::map<std::string, std::string> sources;
+    std::vector<std::string> calls;
+    Faults faults;
+    // Runs at every call, before it takes effect.
+    std::function<void()> onCall;
+
+    void RegisterSource(const std::string& source, const std::string& messageFile,
+                        uint32_t typesSupported) override {
+        Touch("RegisterSource " + source, "RegisterSource");
+        sources[source] = messageFile + "|" + std::to_string(typesSupported);
+    }
+    void RemoveSource(const std::string& source) override {
+        Touch("RemoveSource " + source, "RemoveSource");
+        sources.erase(source);
+    }
+
+  private:
+    void Touch(const std::string& call, const std::string& operation) {
+        calls.push_back(call);
+        if (onCall)
+            onCall();
+        faults.Check(operation);
+    }
+};
+
 // Creates objects of the ProgIDs in creatable; others are not registered.
 class FakeActivation : public platform::Activation {
   public:
@@ -200,24 +228,19 @@ struct FakeWorld {
     platform::FixedClock clock{platform::LocalTime{2026, 12, 7, 9, 30, 15}};
     FakeProfile profile;
     FakeFileSystem fileSystem;
+    FakeEventSources eventSources;
     FakeMessageBox messageBox;
     FakeEventLoop eventLoop;
     FakeTextMeasure textMeasure;
 
     setup::SetupPorts Ports() {
-        return setup::SetupPorts{activation,
-                                 catalog,
-                                 machine,
-                                 systemInfo,
-                                 directoryAdo,
-                                 shell,
-                                 clock,
-                                 profile,
-                                 fileSystem,
-                                 messageBox,
-                                 eventLoop,
-                                 textMeasure,
-                                 "http://www.morvane.example/"};
+        return setup::SetupPorts{activation,   catalog,
+                                 machine,      systemInfo,
+                                 directoryAdo, shell,
+                                 clock,        profile,
+                                 fileSystem,   eventSources,
+                                 messageBox,   eventLoop,
+                                 textMeasure,  "http://www.morvane.example/"};
     }
     // The date and time text the fixed clock gives.
     std::string Now() const { return platform::GeneralDateText(clock.Now()); }

@@ -35,7 +35,16 @@ class Dispatch : public ::testing::Test {
     testsupport::TempFolder folder_;
     sinktest::SettingsFolderScope scope_;
     FakeStore store_;
-    MorvaneCls sink_{store_};
+    sinktest::TestReports reports_;
+    MorvaneCls sink_{store_, platform::SystemClock(), reports_.reports};
+
+    // The kinds and first inserts ("<event>, <phase>") of the entries so far.
+    std::vector<std::pair<uint32_t, std::string>> Reported() const {
+        std::vector<std::pair<uint32_t, std::string>> reported;
+        for (const platform::EventReport& entry : reports_.log.entries)
+            reported.emplace_back(entry.eventId, entry.inserts.at(0));
+        return reported;
+    }
 };
 
 TEST_F(Dispatch, BeginAndCommittedTogetherRunOnlyTheBeginBranch) {
@@ -53,13 +62,35 @@ TEST_F(Dispatch, BeginOfASaveReadsTheSettingsBeforeStamping) {
     EXPECT_TRUE(mm::sIniFile == folder_.File("Morvane.ini"));  // no paths in the output
     EXPECT_EQ(mm::sDisplayFormat, "<SCL value>");
     EXPECT_EQ(info.Value(kComments), Variant("6"));
+    EXPECT_TRUE(reports_.log.entries.empty()) << "a clean delivery reports nothing";
+}
+
+// The settings cannot be read: the message is stamped in the format read
+// before, and the failure is reported.
+TEST_F(Dispatch, UnreadableSettingsAreReportedAndTheStampingGoesOn) {
+    struct UnreadableProfile : platform::Profile {
+        uint32_t GetPrivateProfileString(const std::string&, const std::string&, const std::string&,
+                                         std::string&, uint32_t, const std::string&) override {
+            throw platform::ComError(platform::hresult::E_ACCESSDENIED, "Access is denied.");
+        }
+        bool WritePrivateProfileString(const std::string&, const std::string&, const std::string&,
+                                       const std::string&) override {
+            return false;
+        }
+    } profile;
+    MorvaneCls sink(store_, platform::SystemClock(), reports_.reports, profile);
+    mm::sDisplayFormat = "<SCL value>";
+    FakeEventInfo info(store_, Message(6));
+    sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
+    EXPECT_EQ(info.Value(kComments), Variant("6"));
+    EXPECT_EQ(reports_.log.entries, std::vector<platform::EventReport>{sinktest::BeginReport(1)});
 }
 
 TEST_F(Dispatch, CommittedAndAbortedPhasesOfASaveOnlyFetchAndReleaseTheRecord) {
     for (int32_t phase : {mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED,
                           mm::EVT_SYNC_COMMITTED | mm::EVT_SYNC_ABORTED}) {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         fakestore::FieldList before = Message(6);
         FakeEventInfo info(store, before);
         sink.OnSyncSave(info, sinktest::kItemUrl, phase | mm::EVT_IS_DELIVERED);
@@ -81,7 +112,7 @@ TEST_F(Dispatch, FlagsWithoutAPhaseBitDoNothing) {
 TEST_F(Dispatch, DeleteEventsChangeNothingAndNeverReadTheSettings) {
     for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED}) {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         fakestore::FieldList before = Message(6, Strings{"7"});
         FakeEventInfo info(store, before);
         sink.OnSyncDelete(info, sinktest::kItemUrl, phase | mm::EVT_IS_DELIVERED | 0x20);
@@ -92,14 +123,24 @@ TEST_F(Dispatch, DeleteEventsChangeNothingAndNeverReadTheSettings) {
     EXPECT_FALSE(SettingsWereRead());
 }
 
-TEST_F(Dispatch, FailuresOfTheOtherPhasesAreSwallowed) {
+// An hour apart, so that each failure gets an entry of its own.
+TEST_F(Dispatch, FailuresOfTheOtherPhasesAreSwallowedAndReported) {
     FakeEventInfo info(store_, Message(6));
     store_.FailAt("EventInfo.EventRecord");
     EXPECT_NO_THROW(sink_.OnSyncSave(info, sinktest::kItemUrl, mm::EVT_SYNC_COMMITTED));
+    reports_.clock.Advance(FailureReports::kInterval);
     EXPECT_NO_THROW(sink_.OnSyncSave(info, sinktest::kItemUrl, mm::EVT_SYNC_ABORTED));
-    for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED})
+    for (int32_t phase : {mm::EVT_SYNC_BEGIN, mm::EVT_SYNC_COMMITTED, mm::EVT_SYNC_ABORTED}) {
+        reports_.clock.Advance(FailureReports::kInterval);
         EXPECT_NO_THROW(sink_.OnSyncDelete(info, sinktest::kItemUrl, phase));
+    }
     EXPECT_EQ(store_.CountOf("EventInfo.EventRecord"), 5);
+    using Reports = std::vector<std::pair<uint32_t, std::string>>;
+    EXPECT_EQ(Reported(), (Reports{{2, "save, committed"},
+                                   {2, "save, aborted"},
+                                   {2, "delete, begin"},
+                                   {2, "delete, committed"},
+                                   {2, "delete, aborted"}}));
 }
 
 TEST_F(Dispatch, RegisterAcceptsEveryRegistration) {
@@ -117,7 +158,7 @@ class FailingBeginPhase : public Dispatch {
     // The operations a successful begin phase makes, in order.
     Strings SuccessfulCalls() {
         FakeStore store;
-        MorvaneCls sink(store);
+        MorvaneCls sink(store, platform::SystemClock(), reports_.reports);
         FakeEventInfo info(store, Before());
         sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin);
         EXPECT_EQ(info.Value(kComments), Variant("6"));
@@ -125,17 +166,23 @@ class FailingBeginPhase : public Dispatch {
     }
 };
 
-TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
-    Strings calls = SuccessfulCalls();
-    ASSERT_EQ(calls.size(), 10u);
+// Each failure is also reported, as the kind of failure it is.
+TEST_F(FailingBeginPhase, EachFailureReturnsNormallyCommitsNothingAndIsReportedAsItsKind) {
+    const Strings calls = SuccessfulCalls();
+    using enum FailureKind;
+    const FailureKind kinds[] = {EventRecord, FieldRead,  FieldRead,  FieldRead,  FieldRead,
+                                 FieldRead,   FieldWrite, FieldWrite, FieldWrite, Update};
+    ASSERT_EQ(calls.size(), std::size(kinds));
     std::map<std::string, int> seen;
-    for (const std::string& call : calls) {
+    for (size_t index = 0; index < calls.size(); ++index) {
+        const std::string& call = calls[index];
         std::string operation = call.substr(0, call.find(' '));
         int nth = ++seen[operation];
         FakeStore store;
-        MorvaneCls sink(store);
+        sinktest::TestReports test;
+        MorvaneCls sink(store, platform::SystemClock(), test.reports);
         FakeEventInfo info(store, Before());
-        store.FailAt(operation, nth);
+        store.FailAt(operation, nth, platform::hresult::E_ACCESSDENIED, "Access is denied.");
         EXPECT_NO_THROW(sink.OnSyncSave(info, sinktest::kItemUrl, sinktest::kDeliveredBegin))
             << call;
         EXPECT_EQ(info.Fields(), Before()) << call;
@@ -143,6 +190,9 @@ TEST_F(FailingBeginPhase, EachFailureReturnsNormallyAndCommitsNothing) {
         if (operation != "Fields.Update") {
             EXPECT_EQ(store.CountOf("Fields.Update"), 0) << call;
         }
+        EXPECT_EQ(test.log.entries, std::vector<platform::EventReport>{sinktest::BeginReport(
+                                        static_cast<uint32_t>(kinds[index]))})
+            << call;
     }
 }
 

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ComError.h"
+#include "platform/EventLog.h"
 #include "platform/Variant.h"
+#include "sink/FailureReports.h"
 #include "sink/MorvaneModule.h"
 #include "tests/sink/FakeStore.h"
 #include "tests/support/TempFolder.h"
@@ -33,6 +36,35 @@ std::vector<std::string> KeywordsOf(const fakestore::FakeEventInfo& info);
 
 // Writes a settings file with the display format into the folder.
 void WriteSettings(const testsupport::TempFolder& folder, const std::string& displayFormat);
+
+// An event log that keeps the entries it is given, or refuses them.
+class RecordingEventLog : public platform::EventLog {
+  public:
+    std::vector<platform::EventReport> entries;
+    bool refuses = false;
+    void Report(const platform::EventReport& report) override {
+        if (refuses)
+            throw platform::ComError(platform::hresult::E_ACCESSDENIED, "Access is denied.");
+        entries.push_back(report);
+    }
+};
+
+// The failure reports of a test: into a recording log, by a steady clock
+// that moves only when the test says so.
+struct TestReports {
+    RecordingEventLog log;
+    platform::FixedMonotonicClock clock;
+    FailureReports reports{log, clock};
+};
+
+// The entry a first failure with "Access is denied." in the begin phase of
+// a save of kItemUrl gives.
+inline platform::EventReport BeginReport(uint32_t eventId) {
+    return {"Morvane",
+            platform::EventType::Warning,
+            eventId,
+            {"save, begin", kItemUrl, "-2147024891", "Access is denied.", "1"}};
+}
 
 // Points the calling thread's settings at the folder for the test's lifetime
 // and resets the thread's settings variables.

@@ -30,8 +30,12 @@ ComPtr<FakeObject> MakeField(std::shared_ptr<RecordState> record, const std::str
         auto stored = item.find(name);
         return stored == item.end() ? Nothing() : Value(stored->second);
     });
-    field->OnPut("Value",
-                 [record, name](Args& args) { record->pending[name] = args.back().ToVariant(); });
+    field->OnPut("Value", [record, name](Args& args) {
+        auto failure = record->store->writeFailures.find(name);
+        if (failure != record->store->writeFailures.end())
+            throw failure->second;
+        record->pending[name] = args.back().ToVariant();
+    });
     return field;
 }
 

@@ -22,6 +22,8 @@ struct StoreData {
     std::vector<std::string> log;
     // URL pieces whose opening fails with this error (besides "not found").
     std::map<std::string, Failure> failures;
+    // Properties whose write fails with this error.
+    std::map<std::string, Failure> writeFailures;
 };
 
 ComPtr<FakeObject> MakeConnection(std::shared_ptr<StoreData> store);

@@ -1,10 +1,17 @@
-// The environment probes and the file system and shell ports through the
-// real Win32 calls. The runner sets wine to report Windows Server 2003.
+// The environment probes, the file system and shell ports and the sink's
+// event source through the real Win32 calls. The runner sets wine to
+// report Windows Server 2003.
+#include <cstring>
+#include <utility>
+
+#include "platform/EventLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Machine.h"
 #include "platform/Shell.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/WindowsHeaders.h"
 #include "setup/Cluster.h"
+#include "setup/ComPlus.h"
 #include "setup/basRegistry.h"
 #include "setup/basis64bit.h"
 #include "setup/modGetWindowsVersion.h"
@@ -110,6 +117,48 @@ void ShellPort() {
     check::Expect("the hourglass is set", GetCursor() == LoadCursorA(nullptr, IDC_WAIT));
 }
 
+// A value of the sink's event source key: its type and text; type 0 when
+// the key or the value is missing.
+std::pair<DWORD, std::string> SourceValue(const wchar_t* name) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                      L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\Morvane", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return {0, ""};
+    RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof number);
+    return {type, type == REG_DWORD ? std::to_string(number) : platform::win32::WideToUtf8(data)};
+}
+
+// The COM+ installation registers the sink's event source, with the library
+// in the current folder as its message file, also where the catalog fails
+// (as under wine); the complete uninstall's step removes it, once or twice.
+void EventSource() {
+    setup::forms::TextBox txtErr{"txtErr"};
+    setup::forms::CommandButton command3{"Command3"};
+    setup::ErrorLog log{txtErr, command3, platform::SystemClock()};
+    platform::FileSystem& files = platform::SystemFileSystem();
+    setup::ComPlus::ComPlusPorts ports{platform::catalog::SystemCatalog(), files, log,
+                                       platform::SystemEventSources()};
+    setup::ComPlus::InstallComPlusApp(ports, "Morvane", "tester");
+    const auto library = files.JoinPath(files.CurrentDirectory(), "Morvane.dll");
+    check::Expect(
+        "EventMessageFile names the library in the current folder",
+        SourceValue(L"EventMessageFile") == std::make_pair(DWORD{REG_EXPAND_SZ}, library));
+    check::Expect(
+        "TypesSupported is error, warning and information",
+        SourceValue(L"TypesSupported") == std::make_pair(DWORD{REG_DWORD}, std::string("7")));
+    setup::ComPlus::RemoveEventSource(ports, "Morvane", "tester");
+    setup::ComPlus::RemoveEventSource(ports, "Morvane", "tester");
+    check::Expect("the removal takes the key away", SourceValue(L"TypesSupported").first == 0);
+    check::Expect("only the COM+ application logged a failure",
+                  log.Text().find("event source") == std::string::npos, log.Text());
+}
+
 }  // namespace
 
 int main() {
@@ -118,5 +167,6 @@ int main() {
     check::Group("user name", UserName);
     check::Group("file system", FileSystemPort);
     check::Group("shell", ShellPort);
+    check::Group("event source", EventSource);
     return check::Finish();
 }

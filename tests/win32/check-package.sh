@@ -21,7 +21,8 @@ cmp -s "$work/Morvane.dll" "$build/bin/Morvane.dll" || fail "Morvane.dll is not 
 guide="$work/AdministratorGuide.txt"
 [ "$(grep -c $'\r$' "$guide")" = "$(wc -l <"$guide")" ] || fail "the guide has lines without CR LF"
 for heading in "Installing on the server" "Scheduled renewal" "Complete uninstall" \
-    "Security note" "MorvaneSetup.exe -b" "2>> renew.log" "LocalSystem"; do
+    "Security note" "MorvaneSetup.exe -b" "2>> renew.log" "LocalSystem" \
+    "Messages that are not stamped: the event log" "Event ID:  4"; do
     grep -qF -- "$heading" "$guide" || fail "the guide does not mention: $heading"
 done
 echo "[ PASS ] $(basename "$zip") holds the two deliverables and the guide"

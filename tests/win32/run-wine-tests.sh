@@ -33,6 +33,37 @@ step() {
     fi
 }
 
+# The sink tests with wine's event log channels on. Wine's ReportEventW
+# stores nothing (ReadEventLogW is a stub): it names its call's type and
+# event ID on the advapi channel and writes each insert to the eventlog
+# channel, so what the sink reported is read from there.
+registered_sink() {
+    WINEDEBUG=-all,fixme+advapi,warn+eventlog run ./win32_sink_com_tests.exe registered \
+        2>eventlog.txt
+}
+# Every reported entry as one line: "<type> <event ID>|<insert>|<insert>...".
+reported_entries() {
+    awk '/:fixme:advapi:ReportEventW / {
+            if (entry != "") print entry
+            split($0, argument, ","); entry = argument[2] " " argument[4]; next }
+        /:warn:eventlog:ReportEventW / {
+            sub(/^.*:warn:eventlog:ReportEventW /, ""); entry = entry "|" $0 }
+        END { if (entry != "") print entry }' eventlog.txt
+}
+# The library's thousand failing deliveries left one warning of event ID 4
+# (a field write); the sink's hourly ones two, the second with the count.
+sink_reports() {
+    local inbox='http://srv/exadmin/example.org/mbx/ann@example.org/Inbox'
+    local entry='0x0002 0x00000004|L"save, begin"|L"%s/%s"|L"-2147024891"|L"Access is denied."|L"%s"\n'
+    local expected actual
+    expected="$(printf "$entry" "$inbox" failing.eml 1)"
+    actual="$(reported_entries | grep -F '/failing.eml"')"
+    [ "$actual" = "$expected" ] || { echo "library: expected $expected, got: $actual"; return 1; }
+    expected="$(printf "$entry$entry" "$inbox" hourly.eml 1 "$inbox" hourly.eml 1000)"
+    actual="$(reported_entries | grep -F '/hourly.eml"')"
+    [ "$actual" = "$expected" ] || { echo "hourly: expected $expected, got: $actual"; return 1; }
+}
+
 cd "$stage"
 # MORVANE_WINE_STEPS=window (or any other step's word) runs only that part.
 only="${MORVANE_WINE_STEPS:-all}"
@@ -56,7 +87,8 @@ wanted package && step "the programs under test are the package's" shipped_under
 wanted adapters && step "adapters" run ./win32_adapter_tests.exe
 if [ -f Morvane.dll ] && wanted sink; then
     step "register the library" run regsvr32 /s Morvane.dll
-    step "the registered library" run ./win32_sink_com_tests.exe registered
+    step "the registered library" registered_sink
+    step "the sink's event log entries" sink_reports
     step "unregister the library" run regsvr32 /s /u Morvane.dll
     step "the unregistered library" run ./win32_sink_com_tests.exe unregistered
 fi

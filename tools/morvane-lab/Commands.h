@@ -18,6 +18,7 @@ void AddRegistrationCommands(CLI::App& app, Lab& lab);
 void AddComCommands(CLI::App& app, Lab& lab);
 void AddFaultCommands(CLI::App& app, Lab& lab);
 void AddMachineCommands(CLI::App& app, Lab& lab);
+void AddEventLogCommands(CLI::App& app, Lab& lab);
 void AddCatalogCommands(CLI::App& app, Lab& lab);
 void AddDirectoryCommands(CLI::App& app, Lab& lab);
 
@@ -32,6 +33,7 @@ inline void AddAllCommands(CLI::App& app, Lab& lab) {
     AddComCommands(app, lab);
     AddFaultCommands(app, lab);
     AddMachineCommands(app, lab);
+    AddEventLogCommands(app, lab);
     AddCatalogCommands(app, lab);
     AddDirectoryCommands(app, lab);
 }

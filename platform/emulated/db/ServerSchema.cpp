@@ -181,6 +181,24 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                dependencies TEXT NOT NULL,
                run_as TEXT NOT NULL,
                desktop_ok INTEGER NOT NULL))",
+        // machine: the Application event log, its entries' insert strings
+        // and the registered event sources (MachineEventLog.cpp).
+        R"(CREATE TABLE IF NOT EXISTS machine_event_log (
+               record_number INTEGER PRIMARY KEY AUTOINCREMENT,
+               time_written TEXT NOT NULL,
+               source TEXT NOT NULL,
+               type INTEGER NOT NULL,
+               event_id INTEGER NOT NULL))",
+        R"(CREATE TABLE IF NOT EXISTS machine_event_inserts (
+               record_number INTEGER NOT NULL
+                   REFERENCES machine_event_log(record_number) ON DELETE CASCADE,
+               position INTEGER NOT NULL,
+               text TEXT NOT NULL,
+               PRIMARY KEY (record_number, position)))",
+        R"(CREATE TABLE IF NOT EXISTS machine_event_sources (
+               source TEXT PRIMARY KEY COLLATE NOCASE,
+               message_file TEXT NOT NULL,
+               types_supported INTEGER NOT NULL))",
         // directory: people added besides the store's mailboxes
         // (DirectoryPeople.cpp); a null column is an absent attribute.
         R"(CREATE TABLE IF NOT EXISTS directory_people (

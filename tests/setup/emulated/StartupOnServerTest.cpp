@@ -5,6 +5,7 @@
 #include "platform/emulated/activation/Activation.h"
 #include "platform/emulated/catalog/CatalogObjects.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/machine/MachineFacts.h"
 #include "platform/emulated/machine/SystemInfoObjects.h"
 #include "setup/InstallForm.h"
@@ -40,6 +41,7 @@ class StartupOnServer : public EmulatedServerFixture {
         machine_ = std::make_unique<EmulatedMachine>(ServerFolderFunction());
         systemInfo_ = std::make_unique<EmulatedSystemInfo>(ServerFolderFunction());
         directoryAdo_ = std::make_unique<EmulatedDirectoryAdo>(ServerFolderFunction());
+        eventSources_ = std::make_unique<EmulatedEventSources>(ServerFolderFunction());
         files_.currentDirectory = folder_.path();
     }
     void TearDown() override {
@@ -56,6 +58,7 @@ class StartupOnServer : public EmulatedServerFixture {
                                 world_.clock,
                                 world_.profile,
                                 files_,
+                                *eventSources_,
                                 world_.messageBox,
                                 world_.eventLoop,
                                 world_.textMeasure,
@@ -72,6 +75,7 @@ class StartupOnServer : public EmulatedServerFixture {
     std::unique_ptr<EmulatedMachine> machine_;
     std::unique_ptr<EmulatedSystemInfo> systemInfo_;
     std::unique_ptr<EmulatedDirectoryAdo> directoryAdo_;
+    std::unique_ptr<EmulatedEventSources> eventSources_;
 };
 
 TEST_F(StartupOnServer, NamesAddressTheServerAndTheConnectionOpens) {
@@ -95,6 +99,8 @@ TEST_F(StartupOnServer, LibraryInTheCurrentDirectoryIsInstalledAsTheApplication)
     EXPECT_EQ(applications[0].components, (std::vector<std::string>{"CatalogProbe.Thing"}));
     ASSERT_TRUE(applications[0].service.has_value());
     EXPECT_EQ(applications[0].service->runAs, ".\\localsystem");
+    EXPECT_EQ(FindEventSource(*db_, "Morvane"),
+              (EventSourceEntry{"Morvane", folder_.File("Morvane.so"), 7}));
 }
 
 TEST_F(StartupOnServer, Wow64MachineIsRefusedWithoutConnectionOrCatalogWork) {

@@ -97,11 +97,11 @@ struct ChangeOnServer : ::testing::Test {
 
     void Open() {
         setup::SetupPorts system = setup::SystemPorts(messageBox, eventLoop, textMeasure);
-        setup::SetupPorts ports{system.activation, system.catalog,      system.machine,
-                                system.systemInfo, system.directoryAdo, shell,
-                                system.clock,      system.profile,      *files,
-                                messageBox,        eventLoop,           textMeasure,
-                                system.linkAddress};
+        setup::SetupPorts ports{system.activation,   system.catalog,      system.machine,
+                                system.systemInfo,   system.directoryAdo, shell,
+                                system.clock,        system.profile,      *files,
+                                system.eventSources, messageBox,          eventLoop,
+                                textMeasure,         system.linkAddress};
         form = std::make_unique<setup::InstallForm>(ports, "");
         form->Form_Load();
         window = std::make_unique<setup::qt::SetupWindow>(*form, &shell);

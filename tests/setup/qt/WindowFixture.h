@@ -36,10 +36,10 @@ struct WindowFixture : ::testing::Test {
     }
     setup::SetupPorts Ports() {
         setup::SetupPorts fake = world.Ports();
-        return setup::SetupPorts{fake.activation,   fake.catalog, fake.machine, fake.systemInfo,
-                                 fake.directoryAdo, shell,        fake.clock,   fake.profile,
-                                 fake.fileSystem,   messageBox,   eventLoop,    textMeasure,
-                                 fake.linkAddress};
+        return setup::SetupPorts{
+            fake.activation, fake.catalog, fake.machine, fake.systemInfo, fake.directoryAdo,
+            shell,           fake.clock,   fake.profile, fake.fileSystem, fake.eventSources,
+            messageBox,      eventLoop,    textMeasure,  fake.linkAddress};
     }
     // Loads the form, opens the window and lets the first activation run.
     void Open(const std::string& commandLine = "") {

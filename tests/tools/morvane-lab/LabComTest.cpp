@@ -206,6 +206,35 @@ TEST_F(LabSinkTest, PlantedFaultsReachTheSinkWithoutFailingTheTool) {
     EXPECT_EQ(Deliver({kAnna, "--scl", "8"})["comments"], "SCL=8");
 }
 
+// A failing keyword write: every message one process delivers is saved
+// unstamped, and the event log holds one entry of that kind for them; a
+// clean delivery adds none, another process reports its own first one.
+TEST_F(LabSinkTest, FailuresOfOneProcessLeaveOneEventLogEntryOfTheirKind) {
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    EXPECT_EQ(Deliver({kAnna, "--scl", "3"})["comments"], "SCL=3");
+    EXPECT_EQ(server.Ok({"eventlog", "--json"}).Json(), nlohmann::json::array());
+
+    server.Ok({"fault", "add", "field.write", "--url", "*/Inbox/*", "--hresult", "0x80070005",
+               "--description", "Access is denied."});
+    nlohmann::json delivered =
+        server.Ok({"deliver", kAnna, "--scl", "6", "--count", "1000", "--json"}).Json();
+    ASSERT_EQ(delivered.size(), 1000u);
+    for (const nlohmann::json& message : delivered)
+        ASSERT_TRUE(message["comments"].is_null()) << message.dump();
+    nlohmann::json log = server.Ok({"eventlog", "--json"}).Json();
+    ASSERT_EQ(log.size(), 1u) << log.dump();
+    EXPECT_EQ(log[0]["source"], "Morvane");
+    EXPECT_EQ(log[0]["type"], "Warning");
+    EXPECT_EQ(log[0]["eventId"], 4);
+    EXPECT_EQ(log[0]["inserts"], nlohmann::json::array({"save, begin", delivered[0]["url"],
+                                                        "-2147024891", "Access is denied.", "1"}));
+    EXPECT_EQ(log[0]["time"].get<std::string>().size(), 19u) << log[0]["time"];
+
+    Deliver({kAnna, "--scl", "6"});
+    EXPECT_EQ(server.Ok({"eventlog", "--json"}).Json().size(), 2u);
+    EXPECT_NE(server.Ok({"eventlog"}).out.find("Warning  4 "), std::string::npos);
+}
+
 #endif
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/emulated/activation/Registry.h"
 #include "platform/emulated/catalog/CatalogObjects.h"
 #include "platform/emulated/db/Faults.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "setup/ComPlus.h"
 #include "setup/basGlobals.h"
 #include "tests/setup/FakePorts.h"
@@ -224,10 +225,19 @@ class ComPlusOnServer : public CatalogFixture {
     setup::forms::TextBox txtErr_{"txtErr"};
     setup::forms::CommandButton command3_{"Command3"};
     setup::ErrorLog log_{txtErr_, command3_, clock_};
+    std::unique_ptr<EmulatedEventSources> sources_;
+    std::unique_ptr<setup::ComPlus::ComPlusPorts> ports_;
+
+    setup::ComPlus::ComPlusPorts& Ports() {
+        sources_ = std::make_unique<EmulatedEventSources>(ServerFolderFunction());
+        ports_ = std::make_unique<setup::ComPlus::ComPlusPorts>(
+            setup::ComPlus::ComPlusPorts{*catalog_, files_, log_, *sources_});
+        return *ports_;
+    }
 };
 
 TEST_F(ComPlusOnServer, InstallCheckAndUninstallTheApplication) {
-    setup::ComPlus::ComPlusPorts ports{*catalog_, files_, log_};
+    setup::ComPlus::ComPlusPorts& ports = Ports();
     EXPECT_FALSE(setup::ComPlus::ComPlusAppExists(ports, "Morvane", "admin"));
     setup::ComPlus::InstallComPlusApp(ports, "Morvane", "admin");
     EXPECT_EQ(log_.Text(), "");
@@ -236,16 +246,20 @@ TEST_F(ComPlusOnServer, InstallCheckAndUninstallTheApplication) {
     EXPECT_NE(json.find("\"components\":[\"CatalogProbe.Thing\"]"), std::string::npos) << json;
     EXPECT_NE(json.find("\"service\":{\"name\":\"Morvane\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"Identity\":\"NT AUTHORITY\\\\System\""), std::string::npos) << json;
+    EXPECT_EQ(FindEventSource(*db_, "MORVANE"),
+              (EventSourceEntry{"Morvane", folder_.File("Morvane.so"), 7}));
 
     setup::ComPlus::UninstallComPlusApp(ports, "Morvane", "admin");
+    setup::ComPlus::RemoveEventSource(ports, "Morvane", "admin");
     EXPECT_EQ(ListJson(), "[]");
+    EXPECT_FALSE(FindEventSource(*db_, "Morvane").has_value());
     EXPECT_EQ(ErrorOf([&] { activation_->CreateObject(kProbeProgId); }),
               platform::hresult::CO_E_CLASSSTRING);
 }
 
 TEST_F(ComPlusOnServer, LibraryMissingFromTheCurrentDirectoryLeavesAnEmptyApplication) {
     files_.currentDirectory = folder_.File("elsewhere");
-    setup::ComPlus::ComPlusPorts ports{*catalog_, files_, log_};
+    setup::ComPlus::ComPlusPorts& ports = Ports();
     setup::ComPlus::InstallComPlusApp(ports, "Morvane", "admin");
     EXPECT_EQ(log_.Text(), "[" + platform::GeneralDateText(clock_.Now()) +
                                "] Attempt to install Morvane COM+ Application using 'admin' "

@@ -1,10 +1,11 @@
 // MorvaneSetup on Windows: the form in its native window.
 #include <sstream>
 
+#include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
-#include "setup/win32/StandardError.h"
+#include "setup/win32/StandardStreams.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
 
@@ -22,14 +23,19 @@ int FinishBatch(const setup::InstallForm& form) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    const std::string arguments = setup::win32::ProgramArguments(GetCommandLineW());
+    if (const setup::ProgramRequest request = setup::RequestOf(arguments);
+        request != setup::ProgramRequest::Form) {
+        setup::win32::WriteStandardOutput(setup::RequestAnswer(request, false));
+        return 0;
+    }
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
     int status = 0;
     {
         setup::win32::Win32MessageBox messageBox;
         setup::win32::Win32EventLoop eventLoop;
         setup::win32::Win32TextMeasure textMeasure;
-        setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure),
-                                setup::win32::ProgramArguments(GetCommandLineW()));
+        setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure), arguments);
         setup::win32::SetupWindow window(form, instance);
         messageBox.SetOwner(window.Handle());
         eventLoop.SetDialog(window.Handle());

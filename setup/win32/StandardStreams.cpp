@@ -1,4 +1,4 @@
-#include "setup/win32/StandardError.h"
+#include "setup/win32/StandardStreams.h"
 
 #include <algorithm>
 
@@ -62,12 +62,12 @@ HANDLE ParentConsole() {
     return console == INVALID_HANDLE_VALUE ? nullptr : console;
 }
 
-}  // namespace
-
-void WriteStandardError(const std::string& text) {
+// Writes text to the inherited standard handle (STD_ERROR_HANDLE or
+// STD_OUTPUT_HANDLE), or to the parent's console.
+void WriteStandardHandle(DWORD which, const std::string& text) {
     if (text.empty())
         return;
-    HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    HANDLE handle = GetStdHandle(which);
     if (!IsOpen(handle)) {
         HANDLE console = ParentConsole();
         if (console != nullptr) {
@@ -80,6 +80,16 @@ void WriteStandardError(const std::string& text) {
         WriteToConsole(handle, text);
     else
         WriteToFile(handle, text);
+}
+
+}  // namespace
+
+void WriteStandardError(const std::string& text) {
+    WriteStandardHandle(STD_ERROR_HANDLE, text);
+}
+
+void WriteStandardOutput(const std::string& text) {
+    WriteStandardHandle(STD_OUTPUT_HANDLE, text);
 }
 
 }  // namespace setup::win32

@@ -18,9 +18,9 @@ constexpr int32_t kLastInteger = 32767;  // the 16-bit position counter's limit
 // The error step of all three routines.
 void LogFailure(ErrorLog& log, const std::string& verb, const std::string& appName,
                 const std::string& accountName, const ComError& error) {
-    log.AddMessage("Attempt to " + verb + " " + appName + " COM+ Application using '" +
-                   accountName + "' account - ERROR: " + std::to_string(error.number()) + " " +
-                   error.description());
+    log.AddMessage(FailureText("Attempt to " + verb + " " + appName + " COM+ Application using '" +
+                                   accountName + "' account",
+                               error));
 }
 
 std::shared_ptr<CatalogCollection> PopulatedApplications(platform::catalog::AdminCatalog& catalog) {

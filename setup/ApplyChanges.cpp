@@ -103,8 +103,7 @@ void InstallForm::ChangeRegistration(const std::string& method, const std::strin
     } catch (const platform::ComError& error) {
         // The call itself could not be made: one entry for it, then the
         // next entry.
-        log_.AddMessage(url + " - ERROR: " + std::to_string(error.number()) + " " +
-                        error.description());
+        log_.AddMessage(FailureText(url, error));
     }
 }
 

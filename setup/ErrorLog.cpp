@@ -66,6 +66,10 @@ void ErrorLog::RenewOrAdd(const std::string& message) {
     }
 }
 
+void ErrorLog::AddSkippedStep(const std::string& what, const platform::ComError& error) {
+    runEntries_.push_back(Stamp(FailureText(what, error)) + kEntryEnd);
+}
+
 void ErrorLog::Clear() {
     command3_.SetVisible(false);
     txtErr_.SetText("");
@@ -89,6 +93,10 @@ void ErrorLog::UpdateVisibility() {
     const bool hasText = !txtErr_.Text().empty();
     txtErr_.SetVisible(hasText);
     command3_.SetVisible(hasText);
+}
+
+std::string FailureText(const std::string& what, const platform::ComError& error) {
+    return what + " - ERROR: " + std::to_string(error.number()) + " " + error.description();
 }
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/ComError.h"
 #include "setup/forms/Buttons.h"
 
 // The error log of the setup window: the text of txtErr, entries newest
@@ -37,9 +38,17 @@ class ErrorLog {
 
     const std::string& Text() const { return txtErr_.Text(); }
 
-    // Every entry the program run has written, each once, newest first and
-    // separated as in the window, with a renewed entry's latest time: also
-    // those that Clear or Replace have taken out of the window since.
+    // A step the program skipped because a platform call failed, where the
+    // window's log says nothing of it (start-up, the mailbox walk): the
+    // run's journal keeps the stamped FailureText as an entry of its own,
+    // the window's text stays as it is.
+    void AddSkippedStep(const std::string& what, const platform::ComError& error);
+
+    // The run's journal, the one account of what went wrong in this program
+    // run: every entry the run has written, each once, newest first and
+    // separated as in the window, with a renewed entry's latest time, also
+    // those that Clear or Replace have taken out of the window since, and
+    // every skipped step. A run with any of them has failed.
     std::string RunText() const;
     bool RunHasEntries() const { return !runEntries_.empty(); }
 
@@ -53,5 +62,9 @@ class ErrorLog {
 
 // The separator that follows every entry.
 inline constexpr const char* kEntryEnd = "\r\n\r\n";
+
+// what + " - ERROR: " + the error's number (signed decimal) + " " + its
+// description: how the program words a failed platform call.
+std::string FailureText(const std::string& what, const platform::ComError& error);
 
 }  // namespace setup

@@ -37,13 +37,7 @@ void InstallForm::Check5_Click() {
     SelectionCheck(Check5, SysMbxUninstList, kSelectForUnregistration);
 }
 
-// During a walk the click is ignored: the box goes back to the value the
-// walk lists by.
 void InstallForm::Check7_Click() {
-    if (walking_) {
-        Check7.SetValue(walkShowDisabled_);
-        return;
-    }
     window_.SetMousePointer(forms::Form::kPointerHourglass);
     GetUsersWithMailboxes();
     window_.SetMousePointer(forms::Form::kPointerDefault);

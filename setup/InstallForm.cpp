@@ -73,9 +73,14 @@ void InstallForm::ConnectHandlers() {
     Check4.OnClick([this] { Check4_Click(); });
     Check5.OnClick([this] { Check5_Click(); });
     Check7.OnClick([this] { Check7_Click(); });
+    // The walk sets the boxes itself; a user's tick in the middle of it
+    // would ask for a selection the walk is rebuilding.
+    for (forms::CheckBox* box : {&Check2, &Check3, &Check4, &Check5, &Check7}) {
+        box->SetUserGate([this] { return !walking_; });
+    }
     Option1.OnClick([this] { Option1_Click(); });
     Option2.OnClick([this] { Option2_Click(); });
-    Command3.OnClick([this] { log_.Clear(); });
+    Command3.OnClick(UnlessWalking([this] { log_.Clear(); }));
     Label5.OnClick([this] { Label5_Click(); });
     Label5.OnMouseMove([this] { Label5_MouseMove(); });
 }

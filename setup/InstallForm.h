@@ -4,9 +4,11 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Activation.h"
+#include "platform/ComError.h"
 #include "platform/DirectoryAdo.h"
 #include "setup/ComPlus.h"
 #include "setup/ErrorLog.h"
@@ -54,9 +56,11 @@ class InstallForm {
     // Mailbox discovery and refresh. RefreshForm's state: -1 tests for the
     // COM+ application now, 0 means the caller found it missing, any other
     // value present. A failure inside the refresh is logged as one entry.
-    // One walk runs at a time: while it yields to the window, clicks that
-    // would start work are ignored, and closing the window ends the walk at
-    // the next record and then unloads the form.
+    // One walk runs at a time: while it yields to the window, every click
+    // but Exit is ignored (buttons, operation boxes, "Show disabled",
+    // "Clear Error Log"), and closing the window ends the walk at the next
+    // record and then unloads the form. A step the walk skips because a
+    // platform call failed goes to the run's journal (ErrorLog).
     void RefreshForm(int16_t state);
     void GetClusterName();
     void GetUsersWithMailboxes();
@@ -81,9 +85,10 @@ class InstallForm {
     static constexpr const char* kSelectAllCaption = "Select All";
     static constexpr const char* kDeselectAllCaption = "Deselect All";
 
-    // After a batch run: every entry the run added to the error log, newest
-    // first, also those that CHANGE's clearing took out of the window; and
-    // the program's exit status, 1 when there is any such entry, else 0.
+    // After a batch run: the run's journal, every entry the run added to the
+    // error log, newest first, also those that CHANGE's clearing took out of
+    // the window, and every step skipped because a platform call failed;
+    // and the program's exit status, 1 when the journal holds any, else 0.
     std::string BatchLog() const { return log_.RunText(); }
     int BatchExitStatus() const;
 
@@ -144,13 +149,14 @@ class InstallForm {
     bool KeepLoadedDuringWalk();
     // Start-up pieces.
     void LearnNames();
+    void FindGlobalCatalog();
     void PreparePicture1();
     void SetCaption();
     bool PassesPlatformGate();
     void OpenDirectoryConnection();
-    void CreateSink();
-    void ProvisionComPlus();
-    void InstallFromCurrentDirectory();
+    std::optional<platform::ComError> CreateSink();
+    void ProvisionComPlus(std::optional<platform::ComError>& sinkFailure);
+    void InstallFromCurrentDirectory(std::optional<platform::ComError>& sinkFailure);
     // First activation in batch mode.
     void RunBatch();
     void RemoveEveryRegistration();
@@ -176,10 +182,9 @@ class InstallForm {
     ComPlus::ComPlusPorts comPlus_;
     std::shared_ptr<platform::ComObject> objSink;
     int32_t lngProgress = 0;
-    // The mailbox walk: whether one runs, "Show disabled" as it started,
-    // and whether the window was closed meanwhile.
+    // The mailbox walk: whether one runs, and whether the window was
+    // closed meanwhile.
     bool walking_ = false;
-    int walkShowDisabled_ = forms::CheckBox::kChecked;
     bool closeRequested_ = false;
     bool sinkMissingReported_ = false;
 };

@@ -2,72 +2,69 @@
 #include "platform/Text.h"
 #include "setup/Cluster.h"
 #include "setup/InstallForm.h"
+#include "setup/SkippedStep.h"
 #include "setup/basGlobals.h"
 #include "setup/basis64bit.h"
 #include "setup/modGetWindowsVersion.h"
 
-// Start-up of the setup window. A step that fails is skipped without any
-// message: its target keeps its previous value and the next step runs.
+// Start-up of the setup window. A step that fails is skipped without a
+// message in the window: its target keeps its previous value and the next
+// step runs. The run's journal notes each skipped step.
 namespace setup {
-
-namespace {
-
-template <typename StepBody>
-void Step(StepBody&& body) {
-    try {
-        body();
-    } catch (const platform::ComError&) {
-        // Skipped: start-up goes on with the next step.
-    }
-}
-
-// An object that an earlier, skipped step did not create: using it fails
-// like any other step instead of crashing.
-template <typename T>
-T& Required(const std::shared_ptr<T>& object) {
-    if (object == nullptr) {
-        throw platform::ComError(91, "Object variable or With block variable not set");
-    }
-    return *object;
-}
-
-}  // namespace
 
 void InstallForm::Form_Load() {
     LearnNames();
-    Step([&] {
+    FindGlobalCatalog();
+    SkipStep(log_, "Windows version not read", [&] {
         basGlobals::sWindowsVersion = modGetWindowsVersion::GetWindowsVersion(ports_.machine);
     });
     if (!PassesPlatformGate()) {
         return;
     }
     OpenDirectoryConnection();
-    CreateSink();
-    ProvisionComPlus();
+    std::optional<platform::ComError> sinkFailure = CreateSink();
+    ProvisionComPlus(sinkFailure);
+    // A library object that even a new installation did not give: no
+    // registration can be checked or renewed.
+    if (objSink == nullptr && sinkFailure) {
+        log_.AddSkippedStep(basGlobals::SinkProgId() + " object not created", *sinkFailure);
+    }
 }
 
-// Steps 1 to 11: batch mode, the progress box, the caption and the names.
+// Steps 1 to 10: batch mode, the progress box, the caption and the names.
 void InstallForm::LearnNames() {
     std::shared_ptr<platform::sysinfo::ADSystemInfo> adSystemInfo;
     std::shared_ptr<platform::sysinfo::WinNTSystemInfo> winNtSystemInfo;
-    Step([&] { adSystemInfo = ports_.systemInfo.CreateADSystemInfo(); });
-    Step([&] { winNtSystemInfo = ports_.systemInfo.CreateWinNTSystemInfo(); });
+    SkipStep(log_, "ADSystemInfo object not created",
+             [&] { adSystemInfo = ports_.systemInfo.CreateADSystemInfo(); });
+    SkipStep(log_, "WinNTSystemInfo object not created",
+             [&] { winNtSystemInfo = ports_.systemInfo.CreateWinNTSystemInfo(); });
     blnBatchMode = IsBatchCommandLine(commandLine_);
     PreparePicture1();
     SetCaption();
-    Step([&] {
-        ShortComputerName = platform::text::ToLower(Required(winNtSystemInfo).ComputerName());
-    });
+    // A step on an object that an earlier, skipped step did not make is
+    // skipped with it; the journal holds the earlier step's line.
+    if (winNtSystemInfo != nullptr) {
+        SkipStep(log_, "Computer name not read", [&] {
+            ShortComputerName = platform::text::ToLower(winNtSystemInfo->ComputerName());
+        });
+    }
     blnIsClusterNode = Cluster::IsClusterNode(ports_.machine);
     ClusterName = "";
-    Step([&] { sUserName = GetCurrentUserName(); });
-    Step([&] {
-        FolderURL = "http://" + ShortComputerName + "/exadmin/" +
-                    Required(adSystemInfo).DomainDNSName() + "/mbx";
-    });
+    SkipStep(log_, "Account name not read", [&] { sUserName = GetCurrentUserName(); });
+    if (adSystemInfo != nullptr) {
+        SkipStep(log_, "Domain name not read", [&] {
+            FolderURL = "http://" + ShortComputerName + "/exadmin/" +
+                        adSystemInfo->DomainDNSName() + "/mbx";
+        });
+    }
     adSystemInfo.reset();
     winNtSystemInfo.reset();
-    Step([&] {
+}
+
+// Step 11.
+void InstallForm::FindGlobalCatalog() {
+    SkipStep(log_, "Global catalog not found", [&] {
         auto rootDse = ports_.systemInfo.GetObject("GC://RootDSE");
         strSearchRoot = "GC://" + rootDse->Get("dnshostname").AppendToEmptyString();
     });
@@ -103,33 +100,43 @@ bool InstallForm::PassesPlatformGate() {
 
 // Step 14.
 void InstallForm::OpenDirectoryConnection() {
-    Step([&] { cnn = ports_.directoryAdo.CreateConnection(); });
-    Step([&] { Required(cnn).SetProvider("adsDSOobject"); });
-    Step([&] {
-        Required(cnn).Open(strSearchRoot, "", "", platform::directory::adConnectUnspecified);
-    });
+    SkipStep(log_, "Directory connection not created",
+             [&] { cnn = ports_.directoryAdo.CreateConnection(); });
+    if (cnn == nullptr) {
+        return;
+    }
+    SkipStep(log_, "Directory connection provider not set",
+             [&] { cnn->SetProvider("adsDSOobject"); });
+    SkipStep(log_, "Directory connection not opened",
+             [&] { cnn->Open(strSearchRoot, "", "", platform::directory::adConnectUnspecified); });
 }
 
-// Step 15.
-void InstallForm::CreateSink() {
-    Step([&] { objSink = ports_.activation.CreateObject(basGlobals::SinkProgId()); });
+// Step 15; the creation's error when it failed.
+std::optional<platform::ComError> InstallForm::CreateSink() {
+    try {
+        objSink = ports_.activation.CreateObject(basGlobals::SinkProgId());
+    } catch (const platform::ComError& error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 // Step 16: a class that cannot be created means a missing or broken
-// installation, which is cleared first.
-void InstallForm::ProvisionComPlus() {
+// installation, which is cleared first. sinkFailure becomes the error of
+// the last creation tried.
+void InstallForm::ProvisionComPlus(std::optional<platform::ComError>& sinkFailure) {
     const std::string appName = basGlobals::kProductWord;
     if (objSink == nullptr) {
         ComPlus::UninstallComPlusApp(comPlus_, appName, sUserName);
-        InstallFromCurrentDirectory();
+        InstallFromCurrentDirectory(sinkFailure);
     } else if (!ComPlus::ComPlusAppExists(comPlus_, appName, sUserName)) {
-        InstallFromCurrentDirectory();
+        InstallFromCurrentDirectory(sinkFailure);
     }
 }
 
-void InstallForm::InstallFromCurrentDirectory() {
+void InstallForm::InstallFromCurrentDirectory(std::optional<platform::ComError>& sinkFailure) {
     const std::string appName = basGlobals::kProductWord;
-    Step([&] {
+    SkipStep(log_, "Installation from the current directory not tried", [&] {
         platform::FileSystem& files = ports_.fileSystem;
         const std::string libraryFile =
             files.JoinPath(files.CurrentDirectory(), files.LibraryFileName(appName));
@@ -139,7 +146,7 @@ void InstallForm::InstallFromCurrentDirectory() {
             return;
         }
         ComPlus::InstallComPlusApp(comPlus_, appName, sUserName);
-        CreateSink();
+        sinkFailure = CreateSink();
     });
 }
 

@@ -5,11 +5,14 @@
 #include "platform/Text.h"
 #include "setup/HomeServer.h"
 #include "setup/InstallForm.h"
+#include "setup/SkippedStep.h"
 #include "setup/basGlobals.h"
 
 // GetUsersWithMailboxes: the directory walk that fills the four mailbox
 // lists. The whole walk skips a failing step and goes on with the next;
-// every value has its default before the step that may replace it.
+// every value has its default before the step that may replace it. A
+// platform call that fails is noted in the run's journal; the window's own
+// controls are set without a note.
 namespace setup {
 
 namespace {
@@ -55,13 +58,6 @@ Object& Require(Object* object) {
 template <typename Object>
 Object& Require(const std::shared_ptr<Object>& object) {
     return Require(object.get());
-}
-
-// A field as text: "" when it is null or cannot be read.
-std::string FieldText(Recordset& records, const char* name) {
-    std::string value;
-    Skip([&] { value = records.FieldValue(name).AppendToEmptyString(); });
-    return value;
 }
 
 // The values of one kept record.
@@ -112,10 +108,12 @@ class MailboxWalk {
         Skip([&] { form_.Check5.SetValue(forms::CheckBox::kUnchecked); });
         std::shared_ptr<Command> command = PrepareCommand();
         std::shared_ptr<Recordset> records = RunQuery(command);
-        if (!AtEnd(records.get())) {
-            WalkRecords(*records);
+        if (records != nullptr) {
+            if (!AtEnd(*records)) {
+                WalkRecords(*records);
+            }
+            SkipStep(form_.log_, "Mailbox directory query not closed", [&] { records->Close(); });
         }
-        Skip([&] { Require(records).Close(); });
         ResetActions();
         records.reset();
         command.reset();
@@ -137,15 +135,20 @@ class MailboxWalk {
         try {
             command = form_.ports_.directoryAdo.CreateCommand();
         } catch (const ComError& error) {
-            queryFailure_ = error;
+            queryFailure_ = error;  // the query's failure reports it
+            return nullptr;
         }
-        Skip([&] { Require(command).SetActiveConnection(form_.cnn); });
-        Skip([&] { Require(command).SetCommandText(query); });
+        ErrorLog& log = form_.log_;
+        SkipStep(log, "Directory query connection not set",
+                 [&] { command->SetActiveConnection(form_.cnn); });
+        SkipStep(log, "Directory query text not set", [&] { command->SetCommandText(query); });
         const std::pair<const char*, Variant> properties[] = {
             {"searchscope", 2}, {"cache results", true},    {"Chase Referrals", 0x60},
             {"Page Size", 100}, {"Size Limit", kSizeLimit}, {"Timeout", 120}};
         for (const auto& [name, value] : properties) {
-            Skip([&] { Require(command).SetProperty(name, value); });
+            SkipStep(
+                log, [&] { return std::string("Directory query property ") + name + " not set"; },
+                [&] { command->SetProperty(name, value); });
         }
         return command;
     }
@@ -160,16 +163,17 @@ class MailboxWalk {
             return records;
         } catch (const ComError& error) {
             const ComError& reported = queryFailure_ ? *queryFailure_ : error;
-            form_.log_.AddMessage("Mailbox directory query failed - ERROR: " +
-                                  std::to_string(reported.number()) + " " + reported.description());
+            form_.log_.AddMessage(FailureText("Mailbox directory query failed", reported));
             return nullptr;
         }
     }
 
     // A failed end-of-records test counts as the end.
-    static bool AtEnd(Recordset* records) {
+    bool AtEnd(Recordset& records) {
         bool atEnd = true;
-        Skip([&] { atEnd = Require(records).IsEOF(); });
+        SkipStep(
+            form_.log_, [&] { return WalkEnded("end-of-records test failed"); },
+            [&] { atEnd = records.IsEOF(); });
         return atEnd;
     }
 
@@ -178,18 +182,16 @@ class MailboxWalk {
         form_.Picture1.SetScaleWidth(TotalOf(records));
         form_.Picture1.SetVisible(true);
         // A window closed meanwhile ends the walk before the next record.
-        while (!form_.closeRequested_ && !AtEnd(&records)) {
+        while (!form_.closeRequested_ && !AtEnd(records)) {
             ProcessRecord(records);
             // A record that cannot be left ends the walk; going on would
             // read the same record for ever.
-            bool moved = false;
-            Skip([&] {
-                records.MoveNext();
-                moved = true;
-            });
-            if (!moved) {
+            if (!SkipStep(
+                    form_.log_, [&] { return WalkEnded("move to the next record failed"); },
+                    [&] { records.MoveNext(); })) {
                 break;
             }
+            ++position_;
         }
         form_.Picture1.Cls();
         form_.Picture1.Refresh();
@@ -199,9 +201,9 @@ class MailboxWalk {
     // The bar's total: the record count, or, when the directory cannot
     // give one, the size limit (the most records a walk can see), so the
     // bar never runs past full and the percentage never divides by zero.
-    static double TotalOf(Recordset& records) {
+    double TotalOf(Recordset& records) {
         int32_t total = kSizeLimit;
-        Skip([&] {
+        SkipStep(form_.log_, "Record count of the mailbox directory query not read", [&] {
             const int32_t count = records.RecordCount();
             if (count > 0) {
                 total = count;
@@ -214,7 +216,7 @@ class MailboxWalk {
         Skip([&] { form_.UpdateStatus(1); });
         form_.ports_.eventLoop.DoEvents();
         MailboxValues values;
-        Skip([&] {
+        ReadField("msExchHomeServerName", [&] {
             const Variant homeServer = records.FieldValue("msExchHomeServerName");
             if (!homeServer.IsNull()) {
                 values.server = ServerFromHomeServerName(homeServer.AppendToEmptyString());
@@ -232,13 +234,13 @@ class MailboxWalk {
                (form_.blnIsClusterNode && text::EqualsNoCase(server, form_.ClusterName));
     }
 
-    static void ReadValues(Recordset& records, MailboxValues& values) {
+    void ReadValues(Recordset& records, MailboxValues& values) {
         values.alias = FieldText(records, "mailNickName");
         values.cn = FieldText(records, "cn");
         values.address = FieldText(records, "mail");
         values.storePath = text::Trim(text::ToUpper(FieldText(records, "homeMDB")));
         ParseStorePath(values);
-        Skip([&] {
+        ReadField("useraccountcontrol", [&] {
             const Variant control = records.FieldValue("useraccountcontrol");
             if (!control.IsNull()) {
                 values.accountControl = control.ToInt32();
@@ -285,19 +287,22 @@ class MailboxWalk {
     }
 
     // "1", "0" or the library's error report, which is logged. A check
-    // that cannot be made leaves "0".
+    // that cannot be made leaves "0"; without the library's object, which
+    // start-up has reported, none is tried.
     std::string RegistrationState(const std::string& address, const char* subFolder) {
         std::string state = "0";
-        if (address.empty()) {
+        if (address.empty() || form_.objSink == nullptr) {
             return state;
         }
-        Skip([&] {
-            platform::Dispatch& sink = Require(Require(form_.objSink).AsDispatch());
-            std::vector<platform::DispArg> args{{form_.FolderURL + "/" + address},
-                                                {subFolder},
-                                                {std::string(basGlobals::kProductWord) + ".reg"}};
-            state = sink.Invoke("CheckRegItemExists", args).AppendToEmptyString();
-        });
+        const std::string url = form_.FolderURL + "/" + address;
+        SkipStep(
+            form_.log_, [&] { return "Registration state of " + url + " not checked"; },
+            [&] {
+                platform::Dispatch& sink = Require(form_.objSink->AsDispatch());
+                std::vector<platform::DispArg> args{
+                    {url}, {subFolder}, {std::string(basGlobals::kProductWord) + ".reg"}};
+                state = sink.Invoke("CheckRegItemExists", args).AppendToEmptyString();
+            });
         if (state.size() > 2) {
             form_.log_.AddEntry(InstallForm::TrimNull(state));
         }
@@ -319,8 +324,31 @@ class MailboxWalk {
         }
     }
 
+    // A field as text: "" when it is null or cannot be read.
+    std::string FieldText(Recordset& records, const char* name) {
+        std::string value;
+        ReadField(name, [&] { value = records.FieldValue(name).AppendToEmptyString(); });
+        return value;
+    }
+
+    template <typename Body>
+    void ReadField(const char* name, Body&& body) {
+        SkipStep(
+            form_.log_,
+            [&] {
+                return std::string("Field ") + name + " of directory record " +
+                       std::to_string(position_) + " not read";
+            },
+            body);
+    }
+
+    std::string WalkEnded(const char* why) const {
+        return "Mailbox walk ended at directory record " + std::to_string(position_) + ": " + why;
+    }
+
     InstallForm& form_;
     std::optional<ComError> queryFailure_;
+    int position_ = 1;  // the record the walk stands on, counted from 1
 };
 
 // One walk at a time: a walk asked for while one runs (from a click it let
@@ -332,10 +360,7 @@ void InstallForm::GetUsersWithMailboxes() {
     }
     struct Walking {
         InstallForm& form;
-        explicit Walking(InstallForm& f) : form(f) {
-            form.walking_ = true;
-            form.walkShowDisabled_ = form.Check7.Value();
-        }
+        explicit Walking(InstallForm& f) : form(f) { form.walking_ = true; }
         ~Walking() { form.walking_ = false; }
         Walking(const Walking&) = delete;
         Walking& operator=(const Walking&) = delete;

@@ -62,8 +62,7 @@ void LookUpClusterName(InstallForm& form) {
         form.GetClusterName();
     } catch (const platform::ComError& error) {
         form.ClusterName = "";
-        form.Log().AddMessage("Cluster name look-up failed - ERROR: " +
-                              std::to_string(error.number()) + " " + error.description());
+        form.Log().AddMessage(FailureText("Cluster name look-up failed", error));
     }
 }
 
@@ -94,8 +93,7 @@ void InstallForm::RefreshForm(int16_t state) {
     try {
         RefreshRegistrationState(*this, state);
     } catch (const platform::ComError& error) {
-        log_.AddMessage("Refresh of the mailbox lists failed - ERROR: " +
-                        std::to_string(error.number()) + " " + error.description());
+        log_.AddMessage(FailureText("Refresh of the mailbox lists failed", error));
     }
     log_.UpdateVisibility();
 }

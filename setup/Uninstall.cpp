@@ -50,8 +50,7 @@ void InstallForm::UnregisterLibrary() {
             fileSystem.JoinPath(folder, fileSystem.LibraryFileName(basGlobals::kProductWord));
         ports_.activation.BindExport(library, "DllUnregisterServer")();
     } catch (const platform::ComError& error) {
-        log_.AddMessage("DllUnregisterServer - ERROR: " + std::to_string(error.number()) + " " +
-                        error.description());
+        log_.AddMessage(FailureText("DllUnregisterServer", error));
     }
 }
 

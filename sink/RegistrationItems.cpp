@@ -1,6 +1,7 @@
 // The registration items the store's event registrations consist of:
 // create, remove and check, each over its own connection to the store,
 // each reporting "1", "0" or an error line instead of failing.
+#include <optional>
 #include <string>
 
 #include "platform/ComError.h"
@@ -63,23 +64,31 @@ void WriteRegistrationFields(platform::store::Record& record, const std::string&
     fields->Update();
 }
 
-// Opens an existing item; false when that fails for whatever reason.
-bool TryOpenExisting(StoreSession& session, const std::string& url) {
+// Opens an existing item: true when it is there, false when it is not;
+// failure, the error of a first attempt that failed for another reason.
+bool TryOpenExisting(StoreSession& session, const std::string& url,
+                     std::optional<ComError>& failure) {
     try {
         session.OpenExisting(url);
         return true;
-    } catch (const ComError&) {
+    } catch (const ComError& error) {
+        if (error.number() != platform::hresult::DB_E_NOTFOUND)
+            failure = error;
         return false;
     }
 }
 
 // The check in a mailbox's Inbox: the literal path first, then the Inbox
 // the root names when that has a name of its own. workingUrl follows the
-// URL being worked on, for the error line.
+// URL being worked on, for the error line. When the literal path was the
+// only place to look and looking there failed for another reason than the
+// item's absence, the check has no answer: its error is the result, not a
+// "0" that would list a registered mailbox as unregistered.
 std::string CheckInInbox(StoreSession& session, const std::string& parentUrl,
                          const std::string& sName, const std::string& itemUrl,
                          std::string& workingUrl) {
-    if (TryOpenExisting(session, itemUrl))
+    std::optional<ComError> firstFailure;
+    if (TryOpenExisting(session, itemUrl, firstFailure))
         return "1";
     session.CloseRecordIfOpen();
     session.OpenForRead(parentUrl);
@@ -88,12 +97,15 @@ std::string CheckInInbox(StoreSession& session, const std::string& parentUrl,
         workingUrl =
             session.record().GetFields()->Item(kInboxProperty)->Value().AppendToEmptyString();
         if (!platform::text::EndsWithNoCase(workingUrl, kInboxName)) {
+            firstFailure.reset();  // the Inbox's own name answers instead
             session.CloseRecordIfOpen();
             session.OpenExisting(workingUrl + "/" + sName);
             result = "1";
         }
     }
     session.record().Close();
+    if (firstFailure)
+        throw *firstFailure;
     return result;
 }
 

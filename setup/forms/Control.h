@@ -79,16 +79,22 @@ class Control {
     int Subscribe(ChangeListener listener);
     void Unsubscribe(int token);
 
+    // A condition a user's action must meet besides the control being
+    // enabled and visible. While it is false the user's actions are
+    // ignored, the control keeps its state, and its look does not change.
+    void SetUserGate(std::function<bool()> gate) { userGate_ = std::move(gate); }
+
   protected:
     void Notify(Property property);
     // True when a user action may reach the control.
-    bool AcceptsUser() const { return enabled_ && visible_; }
+    bool AcceptsUser() const { return enabled_ && visible_ && (!userGate_ || userGate_()); }
 
   private:
     std::string name_;
     bool enabled_ = true;
     bool visible_ = true;
     Font font_;
+    std::function<bool()> userGate_;
     int nextToken_ = 1;
     std::vector<std::pair<int, ChangeListener>> listeners_;
 };

@@ -13,16 +13,13 @@ struct ProgramOptions {
     // --screenshot FILE: save the window as PNG after the first activation
     // and close the program as Exit does.
     std::string screenshotFile;
-    // --help / --version: print the usage or the version and exit, without
-    // a window.
+    // --help / --version, each only as the whole argument text: print the
+    // usage or the version and exit, without a window.
     bool help = false;
     bool version = false;
     // Not empty when the arguments cannot be used.
     std::string error;
 };
-
-// The text --help prints.
-std::string UsageText();
 
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments);
 

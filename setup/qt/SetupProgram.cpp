@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/SystemPorts.h"
 #include "setup/qt/ProgramOptions.h"
@@ -103,7 +104,8 @@ int RunSetupProgram(int argc, char* argv[]) {
         return 2;
     }
     if (options.help || options.version) {
-        std::cout << (options.help ? UsageText() : "MorvaneSetup " MORVANE_VERSION "\n");
+        std::cout << RequestAnswer(options.help ? ProgramRequest::Help : ProgramRequest::Version,
+                                   true);
         return 0;
     }
     if (!PrepareDisplay(options)) {

@@ -62,6 +62,8 @@ HANDLE ParentConsole() {
     return console == INVALID_HANDLE_VALUE ? nullptr : console;
 }
 
+// Writes text to the inherited standard handle (STD_ERROR_HANDLE or
+// STD_OUTPUT_HANDLE), or to the parent's console.
 void WriteStandardHandle(DWORD which, const std::string& text) {
     if (text.empty())
         return;

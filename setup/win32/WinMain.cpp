@@ -1,6 +1,7 @@
 // MorvaneSetup on Windows: the form in its native window.
 #include <sstream>
 
+#include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/SystemPorts.h"
 #include "setup/win32/SetupWindow.h"
@@ -23,9 +24,9 @@ int FinishBatch(const setup::InstallForm& form) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const std::string arguments = setup::win32::ProgramArguments(GetCommandLineW());
-    // The version, for an administrator or a script, without a window.
-    if (arguments == "--version") {
-        setup::win32::WriteStandardOutput("MorvaneSetup " MORVANE_VERSION "\r\n");
+    if (const setup::ProgramRequest request = setup::RequestOf(arguments);
+        request != setup::ProgramRequest::Form) {
+        setup::win32::WriteStandardOutput(setup::RequestAnswer(request, false));
         return 0;
     }
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));

@@ -2,17 +2,32 @@
 # Batch mode end to end on a fresh emulated server: MorvaneSetup -b renews
 # every registration without a display, exits 0 with nothing on standard
 # error, and exits 1 with every entry of its log on standard error when
-# anything failed, also a failure CHANGE's clearing took out of the window.
-# Renewals racing deliveries from other processes leave no message
-# unstamped, and a renewal killed at any moment loses no registration.
+# anything failed, also a failure CHANGE's clearing took out of the window
+# and every step the run skipped because a call failed. Renewals racing
+# deliveries from other processes leave no message unstamped, and a renewal
+# killed at any moment loses no registration.
+#
+# Usage: batch-mode.sh BIN, the folder of the built programs. The program
+# under test is a parameter, so that the same cases run on either build:
+#   PROGRAM  the command that starts the setup program, run in the work
+#            folder with -b appended (default ./MorvaneSetup); its last word
+#            names the program file, copied there from BIN
+#   LIBRARY  the sink library's file in BIN (default Morvane.so)
+# The Windows build under Wine, for example:
+#   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll batch-mode.sh BIN
+# Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
 bin="$1"
+program="${PROGRAM:-./MorvaneSetup}"
+library="${LIBRARY:-Morvane.so}"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
+export PATH="$bin:$PATH"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
-cp "$bin/Morvane.so" "$bin/MorvaneSetup" "$work/"
+program_file="${program##* }"
+cp "$bin/$library" "$bin/${program_file#./}" "$work/"
 cd "$work"
 
 fail() { echo "FAILED: $*"; exit 1; }
@@ -25,14 +40,14 @@ register() {
 # (without $2: nothing).
 batch() {
     status=0
-    ./MorvaneSetup -b >out.txt 2>err.txt || status=$?
+    $program -b >out.txt 2>err.txt || status=$?
     [ "$status" = "$1" ] || fail "the batch run exited $status: $(cat err.txt)"
     if [ $# = 1 ]; then [ ! -s err.txt ]; else grep -q -- "$2" err.txt; fi ||
         fail "standard error does not hold '${2:-nothing}': $(cat err.txt)"
 }
 
 "$lab" init >/dev/null
-"$lab" regsvr "$work/Morvane.so" >/dev/null
+"$lab" regsvr "$work/$library" >/dev/null
 register anna.berger@morvane.test
 
 # The first run installs the COM+ application; its refused service counts,
@@ -52,6 +67,29 @@ batch 0
 batch 1 "anna.berger@morvane.test - ERROR: -2147467259 planted"
 "$lab" fault clear >/dev/null
 [ "$("$lab" registrations --json | grep -c '"url"')" = 1 ] || fail "a failed renewal lost anna's item"
+
+# Every step the run skips because a call failed fails the run: the fault
+# is planted once, and the run names the step with the error. Rows:
+# operation | URL pattern (none: every URL) | the line without its date.
+while IFS='|' read -r operation url line; do
+    "$lab" fault clear >/dev/null
+    "$lab" fault add "$operation" ${url:+--url "$url"} --hresult 0x80004005 \
+        --description planted --count 1 >/dev/null
+    batch 1 "] $line - ERROR: -2147467259 planted"
+done <<EOF
+directory.eof||Mailbox walk ended at directory record 1: end-of-records test failed
+directory.movenext||Mailbox walk ended at directory record 1: move to the next record failed
+directory.field|*#msExchHomeServerName|Field msExchHomeServerName of directory record 1 not read
+directory.recordcount||Record count of the mailbox directory query not read
+directory.property|Page Size|Directory query property Page Size not set
+record.open|$base/anna.berger@morvane.test/inbox/Morvane.reg|$base/anna.berger@morvane.test/Inbox
+EOF
+# Also when the walk's end leaves CHANGE nothing to renew.
+"$lab" fault add directory.eof --count 1 >/dev/null
+"$lab" fault add transaction.commit >/dev/null
+batch 1 "end-of-records test failed"
+"$lab" fault clear >/dev/null
+batch 0
 
 # Forty more registered mailboxes, so that a renewal takes a while.
 for i in $(seq 1 40); do
@@ -73,7 +111,7 @@ while [ -n "$(jobs -pr)" ]; do batch 0; done
 
 # A renewal killed at a random moment leaves every registration in place.
 for attempt in 1 2 3; do
-    ./MorvaneSetup -b >/dev/null 2>&1 &
+    $program -b >/dev/null 2>&1 &
     sleep "0.$((RANDOM % 6))$((RANDOM % 10))"
     kill -9 $! 2>/dev/null || true
     wait $! 2>/dev/null || true

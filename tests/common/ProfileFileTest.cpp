@@ -1,8 +1,11 @@
 // The profile functions as the platform behaves, against real files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/Profile.h"
@@ -143,6 +146,20 @@ TEST_F(ProfileFile, EveryReadSeesTheFileAsItIsNow) {
     EXPECT_EQ(Get("s", "k"), "one");
     WriteFile(file, "[s]\r\nk=two\r\n");
     EXPECT_EQ(Get("s", "k"), "two");
+}
+
+// A file that comes in pieces, as a network file system may give it: a
+// read that stopped at the first short piece would lose the key.
+TEST_F(ProfileFile, AFileGivenInPiecesIsReadToItsEnd) {
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    std::thread writer([this] {
+        std::ofstream out(file, std::ios::binary);
+        out << "[Morvane Settings]\r\n" << std::flush;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        out << "SCLDisplayFormat=<SCL value>\r\n";
+    });
+    EXPECT_EQ(Get("Morvane Settings", "SCLDisplayFormat", "SCL=<SCL value>"), "<SCL value>");
+    writer.join();
 }
 
 TEST_F(ProfileFile, AReadRacingWritesNeverSeesATornFile) {

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/ComError.h"
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryRequests.h"
 #include "tests/setup/DiscoveryWorld.h"
@@ -97,6 +98,20 @@ TEST_F(PresentApplication, TestNowFindsTheApplicationAndFillsTheLists) {
     form->RefreshForm(-1);
     EXPECT_EQ(form->MbxInstList.ListCount(), 1);
     EXPECT_EQ(form->txtErr.Text(), "");
+}
+
+// Any other failure the refresh meets, here a handler failing inside the
+// walk's yield, is logged as one entry, and the log shows.
+TEST_F(PresentApplication, AFailureInsideTheRebuildIsLoggedAndTheLogShows) {
+    world.AddMailbox("alice@corp.example.com");
+    world.fakes.eventLoop.onDoEvents = [] {
+        throw platform::ComError(platform::hresult::E_FAIL, "handler failed");
+    };
+    form->RefreshForm(1);
+    EXPECT_EQ(form->txtErr.Text(),
+              Stamped("Refresh of the mailbox lists failed - ERROR: -2147467259 handler failed"));
+    EXPECT_TRUE(form->txtErr.Visible());
+    EXPECT_TRUE(form->Command3.Visible());
 }
 
 TEST_F(PresentApplication, FirstActivationRunsTheRefresh) {

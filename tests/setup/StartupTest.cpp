@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/basGlobals.h"
 #include "tests/setup/FakePorts.h"
@@ -41,6 +42,15 @@ TEST_F(BatchModeRecognition, BlankBeforeTheSwitchOrALoneLetterIsNotBatchMode) {
     }
 }
 
+TEST_F(BatchModeRecognition, HelpAndVersionAreTheProgramsOwnOnlyAsTheWholeText) {
+    EXPECT_EQ(setup::RequestOf("--help"), setup::ProgramRequest::Help);
+    EXPECT_EQ(setup::RequestOf("--version"), setup::ProgramRequest::Version);
+    for (const char* line : {"/b --version", "-b --help", "--help ", " --version", "--HELP"}) {
+        EXPECT_EQ(setup::RequestOf(line), setup::ProgramRequest::Form) << line;
+    }
+    EXPECT_TRUE(Load("/b --version")->blnBatchMode);
+}
+
 using StartupNames = StartupFixture;
 
 TEST_F(StartupNames, NamesAndUrlsComeFromTheSystemInformation) {
@@ -68,6 +78,14 @@ TEST_F(StartupNames, FailingDomainLeavesOnlyTheFolderUrlEmpty) {
     EXPECT_EQ(form->strSearchRoot, "");
     EXPECT_EQ(form->ShortComputerName, "mail01");
     EXPECT_EQ(world.directoryAdo.calls.back(), "Open |||-1");
+    // Not in the window; in the run's journal, once a failure.
+    EXPECT_EQ(form->Log().Text().find("no domain"), std::string::npos);
+    const std::string journal = form->BatchLog();
+    for (const char* line : {"] ADSystemInfo object not created - ERROR: -2147467259 no domain\r\n",
+                             "] Global catalog not found - ERROR: -2147467259 no catalog\r\n"}) {
+        EXPECT_NE(journal.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(journal.find("Domain name"), std::string::npos);
 }
 
 TEST_F(StartupNames, ProgressBoxIsPreparedForDrawing) {
@@ -136,6 +154,7 @@ TEST_F(Provisioning, CreatableClassAndPresentApplicationChangeNothing) {
     EXPECT_EQ(
         world.directoryAdo.calls,
         (std::vector<std::string>{"Provider=adsDSOobject", "Open GC://dc1.corp.example.com|||-1"}));
+    EXPECT_EQ(form->BatchLog(), "") << "a clean start-up";
 }
 
 TEST_F(Provisioning, CreatableClassWithoutApplicationInstallsIt) {
@@ -153,6 +172,11 @@ TEST_F(Provisioning, UncreatableClassWithLibraryReinstallsAndCreatesTheSinkAgain
     auto form = Load();
     EXPECT_EQ(world.catalog.Names(), (std::vector<std::string>{"Morvane"}));
     EXPECT_EQ(world.activation.created, (std::vector<std::string>{kProgId, kProgId}));
+    // The class stays uncreatable here: nothing can be checked or renewed.
+    EXPECT_EQ(form->Log().Text(), "");
+    EXPECT_EQ(form->BatchLog(), "[" + world.Now() +
+                                    "] Morvane.MorvaneCls object not created - ERROR: -2147221164 "
+                                    "Class not registered\r\n\r\n");
 }
 
 TEST_F(Provisioning, MissingCurrentDirectorySkipsTheInstallationQuietly) {

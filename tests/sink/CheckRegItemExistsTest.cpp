@@ -95,6 +95,9 @@ TEST_F(CheckRegItemExists, ErrorLineNamesTheParentOrTheResolvedInboxNeverTheItem
     EXPECT_EQ(Check(kBob), kNow + kBob + "/Posteingang" + kPlanted);
     store_.FailAt("Record.Open", 6);  // the item in a named sub-folder
     EXPECT_EQ(Check(kBob, "Posteingang"), kNow + kBob + kPlanted);
+    PlantItem(kAnn + "/Inbox");
+    store_.FailAt("Record.Open", 7);  // the literal path, the only one to look at
+    EXPECT_EQ(Check(kAnn), kNow + kAnn + "/Inbox" + kPlanted);
 }
 
 TEST_F(CheckRegItemExists, ArgumentsAreLeftAsTheyAre) {

@@ -1,6 +1,7 @@
 // The setup window with native controls: it opens, shows the model, feeds
 // clicks and selections back, draws the progress box with GDI, and closes
 // itself through Exit. Runs under a virtual display.
+#include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/Progress.h"
 #include "setup/SystemPorts.h"
@@ -369,6 +370,62 @@ void CommandLines() {
     check::ExpectEqual("a quoted name alone", "", ProgramArguments(L"\"MorvaneSetup.exe\""));
     check::ExpectEqual("arguments keep their inner blanks", "-b  x",
                        ProgramArguments(L"MorvaneSetup.exe\t-b  x"));
+    check::Expect("--version after /b is batch mode's text",
+                  setup::RequestOf(ProgramArguments(L"MorvaneSetup.exe /b --version")) ==
+                      setup::ProgramRequest::Form);
+    check::Expect("--version alone is the program's own",
+                  setup::RequestOf(ProgramArguments(L"MorvaneSetup.exe --version")) ==
+                      setup::ProgramRequest::Version);
+}
+
+// A directory of records homed nowhere: the walk reads them one by one and
+// yields to the window after each.
+class PassingDirectory : public platform::directory::Ado,
+                         public platform::directory::Command,
+                         public platform::directory::Recordset {
+  public:
+    int read = 0;
+    std::shared_ptr<platform::directory::Connection> CreateConnection() override {
+        throw platform::ComError(-2147467259, "no connection");
+    }
+    std::shared_ptr<platform::directory::Command> CreateCommand() override {
+        return {std::shared_ptr<void>(), this};
+    }
+    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {}
+    void SetCommandText(const std::string&) override {}
+    void SetProperty(const std::string&, const platform::Variant&) override {}
+    std::shared_ptr<platform::directory::Recordset> Execute(int32_t) override {
+        return {std::shared_ptr<void>(), this};
+    }
+    bool IsEOF() override { return read == 5; }
+    int32_t RecordCount() override { return 5; }
+    platform::Variant FieldValue(const std::string&) override { return platform::Variant::Null(); }
+    void MoveNext() override { ++read; }
+    void Close() override {}
+};
+
+// The close box during a walk: the window stays until the walk has read
+// its next record, then the form unloads and the window goes.
+void ClosingDuringAWalk(setup::SetupPorts system) {
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }  // left by the window closed before
+    PassingDirectory directory;
+    RecordingMessageBox box;
+    setup::InstallForm form(
+        setup::SetupPorts{system.activation, system.catalog, system.machine, system.systemInfo,
+                          directory, system.shell, system.clock, system.profile, system.fileSystem,
+                          system.eventSources, box, eventLoop, system.textMeasure,
+                          system.linkAddress},
+        "");
+    setup::win32::SetupWindow window(form, GetModuleHandleW(nullptr));
+    window.Show(SW_SHOWNORMAL);
+    Pump(100);
+    PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    form.GetUsersWithMailboxes();
+    check::ExpectEqual("the walk read one more record", 1, directory.read);
+    check::Expect("then the form unloaded", form.Window().IsUnloaded());
+    check::Expect("and the window went", window.Destroyed());
 }
 
 void Closing(setup::InstallForm& form, setup::win32::SetupWindow& window) {
@@ -409,5 +466,7 @@ int main() {
     check::Group("command line", CommandLines);
     check::Group("file properties", [&] { FileProperties(window.ControlHandle("Command1")); });
     check::Group("closing", [&] { Closing(form, window); });
+    check::Group("closing during a walk",
+                 [&] { ClosingDuringAWalk(setup::SystemPorts(box, eventLoop, textMeasure)); });
     return check::Finish();
 }

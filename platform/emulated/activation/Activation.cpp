@@ -74,9 +74,13 @@ void BindNow(BoundExport& bound, const std::string& libraryFile, const std::stri
 EmulatedActivation::EmulatedActivation(std::function<std::string()> serverFolder)
     : serverFolder_(std::move(serverFolder)) {}
 
+// The registry of the database file the server folder holds now: a server
+// replaced in the same folder (morvane-lab init --force) is read afresh,
+// as the store's connections are.
 Registry& EmulatedActivation::CurrentRegistry() {
     std::string folder = serverFolder_();
-    if (!registry_ || registry_->db()->folder() != folder) {
+    const std::optional<FileKey> file = ServerFileKeyOf(folder);
+    if (!registry_ || !file || registry_->db()->File() != file) {
         registry_.reset();
         keptProgIds_.clear();
         keptGeneration_.reset();

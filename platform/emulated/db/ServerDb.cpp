@@ -140,6 +140,10 @@ std::optional<FileKey> FileKeyOf(const std::string& path) {
     return FileKey{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
+std::optional<FileKey> ServerFileKeyOf(const std::string& folder) {
+    return FileKeyOf((std::filesystem::path(folder) / "server.db").string());
+}
+
 std::string ServerFolder() {
     if (const char* folder = std::getenv("MORVANE_SERVER"); folder && *folder)
         return folder;

@@ -32,6 +32,8 @@ struct FileKey {
 
 // The file at path as it is now; none when it is missing.
 std::optional<FileKey> FileKeyOf(const std::string& path);
+// The database file the server folder holds now; none when it holds none.
+std::optional<FileKey> ServerFileKeyOf(const std::string& folder);
 
 class StatementCache;
 

@@ -25,7 +25,9 @@ std::string CutTrailingSpace(std::string_view text) {
 
 // The file's bytes; none when it cannot be opened. The sink reads its
 // settings file at every delivery, so this reads it with the system's own
-// calls, without a stream's buffers and locale.
+// calls, without a stream's buffers and locale. Only a read that gives
+// nothing is the end: a file system may give less than asked before it
+// (a network file system, a pipe), and stopping there would cut the file.
 std::optional<std::string> ReadWholeFile(const std::string& file) {
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
@@ -39,8 +41,6 @@ std::optional<std::string> ReadWholeFile(const std::string& file) {
         if (count <= 0)
             break;  // the end, or a file that cannot be read (a folder): what came so far
         content.append(chunk, static_cast<size_t>(count));
-        if (static_cast<size_t>(count) < sizeof chunk)
-            break;  // a file gives less than asked only at its end
     }
     ::close(descriptor);
     return content;

@@ -46,7 +46,7 @@ class ConnectionPool : public std::enable_shared_from_this<ConnectionPool> {
 
     std::shared_ptr<ServerDb> Take(const std::string& folder) {
         std::shared_ptr<ServerDb> db;
-        if (const std::optional<FileKey> file = FileKeyOf(folder + "/server.db"))
+        if (const std::optional<FileKey> file = ServerFileKeyOf(folder))
             db = TakeIdle(folder, *file);
         if (!db)
             db = OpenSharedServer(folder);

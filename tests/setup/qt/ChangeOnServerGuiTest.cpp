@@ -5,9 +5,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "platform/FileSystem.h"
 #include "setup/InstallForm.h"
@@ -188,6 +191,28 @@ TEST_F(ChangeOnServer, UnregisteringByClicksRemovesTheItemAgain) {
     EXPECT_EQ(RowOf(W().MbxUninstList, kAnna), -1);
     const QByteArray delivered = Lab({"deliver", kAnna, "--scl", "6", "--json"});
     EXPECT_FALSE(delivered.contains("SCL=6")) << delivered.toStdString();
+}
+
+// The close box during a walk: the window stays open until the walk has
+// read its next record, then the form unloads and the window closes.
+TEST_F(ChangeOnServer, ClosingTheWindowDuringAWalkClosesItOnceTheWalkHasEnded) {
+    Open();
+    auto entries = [this] {
+        return form->MbxInstList.ListCount() + form->MbxUninstList.ListCount() +
+               form->SysMbxInstList.ListCount() + form->SysMbxUninstList.ListCount();
+    };
+    const int listed = entries();
+    bool stayedDuringTheWalk = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        window->close();
+        stayedDuringTheWalk = window->isVisible() && !form->Window().IsUnloaded();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the walk's first yield runs
+    form->GetUsersWithMailboxes();
+    EXPECT_TRUE(stayedDuringTheWalk);
+    EXPECT_TRUE(form->Window().IsUnloaded());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_LT(entries(), listed) << "the walk ended early";
 }
 
 }  // namespace

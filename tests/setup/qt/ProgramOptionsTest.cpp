@@ -27,6 +27,20 @@ TEST(ProgramOptions, ScreenshotWithoutAFileIsAnError) {
     EXPECT_EQ(ParseProgramOptions({"--screenshot", ""}).error, "--screenshot needs a file name");
 }
 
+// Only as the whole argument text: any other text goes to the form, which
+// takes "/b --version" for batch mode.
+TEST(ProgramOptions, HelpAndVersionCountOnlyAsTheWholeArgumentText) {
+    EXPECT_TRUE(ParseProgramOptions({"--help"}).help);
+    EXPECT_TRUE(ParseProgramOptions({"--version"}).version);
+    const std::vector<std::vector<std::string>> others = {
+        {"/b", "--version"}, {"-b", "--help"}, {"--help", "x"}, {"--version", ""}};
+    for (const auto& arguments : others) {
+        const auto options = ParseProgramOptions(arguments);
+        EXPECT_FALSE(options.help || options.version) << arguments[0] << " " << arguments[1];
+        EXPECT_EQ(options.commandLine, arguments[0] + " " + arguments[1]);
+    }
+}
+
 TEST(ProgramOptions, NoArgumentsGiveAnEmptyCommandLine) {
     EXPECT_EQ(ParseProgramOptions({}).commandLine, "");
 }

@@ -59,6 +59,14 @@ TEST_F(ProgramWithoutDisplay, BatchModeRunsOffscreenAndReportsItsLog) {
         "Morvane COM+ application not found. Event (un)registration impossible."));
 }
 
+TEST_F(ProgramWithoutDisplay, BatchModeWithMoreTextIsStillBatchMode) {
+    const ProgramRun run = Run({"/b", "--version"});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1) << "a batch run on a folder without a server";
+    EXPECT_TRUE(run.errorText.contains("COM+ application not found"))
+        << run.errorText.toStdString();
+}
+
 TEST_F(ProgramWithoutDisplay, ScreenshotSavesTheWindowAndEnds) {
     const std::string file = folder.File("window.png");
     const ProgramRun run = Run({"--screenshot", QString::fromStdString(file)});

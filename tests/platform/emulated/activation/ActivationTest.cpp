@@ -1,6 +1,8 @@
 #include "platform/emulated/activation/Activation.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <thread>
@@ -51,9 +53,8 @@ class ActivationTest : public ::testing::Test {
 };
 
 // A store's save creates its sinks inside a snapshot of the server, where
-// the activation keeps what the registry said; a class removed meanwhile
-// (by another connection, as another process would) is not created by the
-// next save.
+// the activation keeps what the registry said; a class another process
+// removed meanwhile is not created by the next save.
 TEST_F(ActivationTest, AClassRemovedSinceTheLastSaveIsNotCreatedByTheNext) {
     auto store = platform::emulated::ServerDb::Open(server.folder());
     {
@@ -61,8 +62,14 @@ TEST_F(ActivationTest, AClassRemovedSinceTheLastSaveIsNotCreatedByTheNext) {
         EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::S_OK);
         EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::S_OK);
     }
-    Registry(platform::emulated::ServerDb::Open(server.folder()))
-        .UnregisterClass(activation_probe::kProbeClsid);
+    const pid_t other = fork();
+    if (other == 0) {
+        Registry(platform::emulated::ServerDb::Open(server.folder()))
+            .UnregisterClass(activation_probe::kProbeClsid);
+        _exit(0);
+    }
+    int status = 1;
+    ASSERT_TRUE(other > 0 && waitpid(other, &status, 0) == other && status == 0);
     platform::emulated::ReadSnapshot nextSave(*store);
     EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
 }
@@ -129,6 +136,17 @@ TEST_F(ActivationTest, ProgIdWithoutClassEntryIsNotRegistered) {
 TEST_F(ActivationTest, ChangedServerFolderTakesEffectAtTheNextCreation) {
     ASSERT_TRUE(activation.CreateObject(activation_probe::kProbeProgId));
     activation_test::ServerScope other;
+    EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
+}
+
+// As morvane-lab init --force replaces a server: a new one made beside it
+// and moved into the folder. The folder's name stays, its registry does not.
+TEST_F(ActivationTest, AServerReplacedInItsFolderIsReadAfresh) {
+    ASSERT_TRUE(activation.CreateObject(activation_probe::kProbeProgId));
+    const std::string staged = server.temp().File("staged");
+    platform::emulated::ServerDb::Open(staged, true);
+    std::filesystem::rename(server.folder(), server.temp().File("replaced"));
+    std::filesystem::rename(staged, server.folder());
     EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ComError.h"
+#include "platform/emulated/store/StoreConnectionPool.h"
 #include "platform/emulated/store/StoreValues.h"
 #include "tests/platform/emulated/store/StoreTestSupport.h"
 
@@ -302,6 +303,27 @@ TEST_F(StoreAdo, ClosingInsideATransactionFailsAndReleasingRollsItBack) {
     auto reader = Connect(alice.url);
     EXPECT_EQ(OpenFailure(*reader, url).number(), hresult::DB_E_NOTFOUND);
     EXPECT_TRUE(fixture.model.Items(alice.inboxUrl).empty());
+}
+
+// The pool itself, without a store connection that rolls back first: a
+// connection given back inside a transaction is lent again without it, and
+// what the transaction wrote is gone.
+TEST_F(StoreAdo, APooledConnectionGivenBackInsideATransactionComesBackWithoutIt) {
+    const char* generation = "SELECT value FROM configuration_generation WHERE id = 1";
+    auto read = [&](platform::emulated::ServerDb& db) {
+        auto query = db.Prepare(generation);
+        return query.Step() ? query.Int(0) : -1;
+    };
+    int64_t before = 0;
+    {
+        auto db = platform::emulated::TakePooledServer(fixture.serverFolder());
+        before = read(*db);
+        db->Execute("BEGIN");
+        db->Execute("UPDATE configuration_generation SET value = value + 1 WHERE id = 1");
+    }
+    auto again = platform::emulated::TakePooledServer(fixture.serverFolder());
+    EXPECT_FALSE(again->InTransaction());
+    EXPECT_EQ(read(*again), before);
 }
 
 TEST_F(StoreAdo, RollbackTransUndoesAndCommitWithoutTransactionFails) {

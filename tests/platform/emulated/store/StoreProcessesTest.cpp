@@ -169,15 +169,30 @@ TEST(StoreProcesses, TheNextSaveSeesWhatAnotherProcessChanged) {
     EXPECT_TRUE(sinkRuns());
     EXPECT_EQ(met, platform::hresult::E_FAIL) << "a fault another process planted";
 
-    ASSERT_TRUE(InOtherProcess([&] {
-        auto connection = fixture.ado.CreateConnection();
-        connection->SetProvider("ExOLEDB.DataSource");
-        connection->Open(alice.url, "", "", store::adConnectUnspecified);
-        auto record = fixture.ado.CreateRecord();
-        record->Open(item, *connection, store::adModeReadWrite, store::adFailIfNotExists,
-                     store::adOpenRecordUnspecified, "", "");
-        record->DeleteRecord("", false);
+    // The registration item, opened for writing in the other process.
+    auto inItem = [&](const std::function<void(store::Record&)>& change) {
+        return InOtherProcess([&] {
+            auto connection = fixture.ado.CreateConnection();
+            connection->SetProvider("ExOLEDB.DataSource");
+            connection->Open(alice.url, "", "", store::adConnectUnspecified);
+            auto record = fixture.ado.CreateRecord();
+            record->Open(item, *connection, store::adModeReadWrite, store::adFailIfNotExists,
+                         store::adOpenRecordUnspecified, "", "");
+            change(*record);
+        });
+    };
+    fixture.activation.AddSink("Test.Other");
+    ASSERT_TRUE(inItem([](store::Record& record) {
+        record.GetFields()
+            ->Item(std::string(property::kSinkClass))
+            ->SetValue(Variant("Test.Other"));
+        record.GetFields()->Update();
     }));
+    EXPECT_TRUE(sinkRuns());
+    EXPECT_EQ(fixture.activation.log.back().sink, "Test.Other")
+        << "a property of the registration another process changed";
+
+    ASSERT_TRUE(inItem([](store::Record& record) { record.DeleteRecord("", false); }));
     EXPECT_FALSE(sinkRuns()) << "a registration another process removed";
 }
 

@@ -163,12 +163,14 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         std::shared_ptr<LocalObject> object = HandedOut(HandleArgument(args[0]));
         const int32_t member = args[1].AsVariant().AsInt32();
         const auto kind = static_cast<uint16_t>(args[2].AsVariant().AsInt32());
-        const platform::Variant::Array& byRef = args[3].AsVariant().AsArray();
+        std::vector<bool> byRef;
+        for (const platform::Variant& flag : args[3].AsVariant().AsArray())
+            byRef.push_back(flag.IsBool() && flag.AsBool());
         std::vector<Value> callArgs(std::make_move_iterator(args.begin() + 4),
                                     std::make_move_iterator(args.end()));
-        std::vector<Value> results{object->Invoke(member, kind, callArgs)};
+        std::vector<Value> results{object->Invoke(member, kind, callArgs, byRef)};
         for (size_t i = 0; i < callArgs.size() && i < byRef.size(); ++i) {
-            if (byRef[i].IsBool() && byRef[i].AsBool())
+            if (byRef[i])
                 results.push_back(std::move(callArgs[i]));
         }
         return results;
@@ -337,6 +339,10 @@ bool Channel::IsOpen() const {
 
 void Channel::Close() {
     core_->Close();
+}
+
+void Channel::Disconnect() {
+    core_->MarkClosed();
 }
 
 size_t Channel::HandedOutObjects() const {

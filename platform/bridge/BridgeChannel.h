@@ -51,6 +51,9 @@ class Channel {
     bool IsOpen() const;
     // Closes the connection and drops every object handed out.
     void Close();
+    // Ends the connection from any thread: the thread that uses the
+    // channel finds the peer gone.
+    void Disconnect();
     // The objects of this side the peer holds (tests and diagnostics).
     size_t HandedOutObjects() const;
 

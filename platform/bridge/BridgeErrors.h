@@ -17,7 +17,7 @@ constexpr int32_t kServerUnavailable = platform::hresult::FromUnsigned(0x800706B
 constexpr int32_t kDisconnected = platform::hresult::FromUnsigned(0x80010108);
 constexpr int32_t kInvalidDataPacket = platform::hresult::FromUnsigned(0x80010009);
 constexpr int32_t kTimeout = platform::hresult::FromUnsigned(0x8001011F);
-constexpr int32_t kAccessDenied = platform::hresult::E_ACCESSDENIED;
+constexpr int32_t kAccessDenied = platform::hresult::FromUnsigned(0x80070005);
 }  // namespace error_number
 
 // The peer closed the connection or cannot be reached.

@@ -41,9 +41,11 @@ class LocalObject : public Object {
     virtual std::string ClassName() const = 0;
     // GetIDsOfNames: an unknown name throws DISP_E_UNKNOWNNAME.
     virtual int32_t MemberId(const std::string& name) = 0;
-    // Invoke with the arguments in the member's order; an argument passed
-    // by reference may be changed in place.
-    virtual Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args) = 0;
+    // Invoke with the arguments in the member's order; an argument the
+    // caller passes by reference (byRef, which may be shorter than args)
+    // may be changed in place.
+    virtual Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
+                         const std::vector<bool>& byRef) = 0;
 };
 
 struct Value {

@@ -20,6 +20,7 @@ void AddFaultCommands(CLI::App& app, Lab& lab);
 void AddMachineCommands(CLI::App& app, Lab& lab);
 void AddCatalogCommands(CLI::App& app, Lab& lab);
 void AddDirectoryCommands(CLI::App& app, Lab& lab);
+void AddWineCommand(CLI::App& app, Lab& lab);
 
 // Every group, in the order --help lists them.
 inline void AddAllCommands(CLI::App& app, Lab& lab) {
@@ -34,6 +35,7 @@ inline void AddAllCommands(CLI::App& app, Lab& lab) {
     AddMachineCommands(app, lab);
     AddCatalogCommands(app, lab);
     AddDirectoryCommands(app, lab);
+    AddWineCommand(app, lab);
 }
 
 }  // namespace lab

@@ -32,7 +32,8 @@ class Counter : public LocalObject {
                 return id + 1;
         throw ComError(platform::hresult::DISP_E_UNKNOWNNAME, "Unknown name.");
     }
-    Value Invoke(int32_t id, uint16_t, std::vector<Value>& args) override {
+    Value Invoke(int32_t id, uint16_t, std::vector<Value>& args,
+                 const std::vector<bool>&) override {
         if (id == 2)
             count_ += args.at(0).AsVariant().AsInt32();
         if (id == 3)

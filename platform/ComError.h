@@ -30,6 +30,7 @@ constexpr int32_t FromUnsigned(uint32_t value) {
 
 constexpr int32_t S_OK = 0;
 constexpr int32_t E_FAIL = FromUnsigned(0x80004005);
+constexpr int32_t E_NOTIMPL = FromUnsigned(0x80004001);
 constexpr int32_t E_NOINTERFACE = FromUnsigned(0x80004002);
 constexpr int32_t E_INVALIDARG = FromUnsigned(0x80070057);
 constexpr int32_t E_ACCESSDENIED = FromUnsigned(0x80070005);

@@ -1,6 +1,7 @@
 // MorvaneSetup on Windows: the form in its native window.
 #include <sstream>
 
+#include "platform/Clock.h"
 #include "setup/CommandLine.h"
 #include "setup/InstallForm.h"
 #include "setup/SystemPorts.h"
@@ -8,6 +9,8 @@
 #include "setup/win32/StandardStreams.h"
 #include "setup/win32/Win32WindowServices.h"
 #include "setup/win32/WindowsSetupPorts.h"
+// After the form's headers: the Windows headers rename some of its names.
+#include "platform/win32/ComFailure.h"
 
 namespace {
 
@@ -18,6 +21,18 @@ int FinishBatch(const setup::InstallForm& form) {
     const int status = setup::FinishBatchRun(form, log);
     setup::win32::WriteStandardError(log.str());
     return status;
+}
+
+// A window that cannot be created (no desktop to show it on) ends the
+// program at once with a line that says so, instead of a message loop
+// that waits for a window that is not there.
+int NoWindow(DWORD error) {
+    const HRESULT number = HRESULT_FROM_WIN32(error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE);
+    setup::win32::WriteStandardError(
+        "[" + platform::GeneralDateText(platform::SystemClock().Now()) +
+        "] The setup window could not be created - ERROR: " + std::to_string(number) + " " +
+        platform::win32::DescribeHresult(number) + "\r\n\r\n");
+    return 1;
 }
 
 }  // namespace
@@ -37,15 +52,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         setup::win32::Win32TextMeasure textMeasure;
         setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure), arguments);
         setup::win32::SetupWindow window(form, instance);
-        messageBox.SetOwner(window.Handle());
-        eventLoop.SetDialog(window.Handle());
-        form.Form_Load();
-        if (!form.Window().IsUnloaded()) {
-            window.Show(showCommand);
-            eventLoop.Run();
+        if (window.Handle() == nullptr) {
+            status = NoWindow(GetLastError());
+        } else {
+            messageBox.SetOwner(window.Handle());
+            eventLoop.SetDialog(window.Handle());
+            form.Form_Load();
+            if (!form.Window().IsUnloaded()) {
+                window.Show(showCommand);
+                eventLoop.Run();
+            }
+            if (form.blnBatchMode)
+                status = FinishBatch(form);
         }
-        if (form.blnBatchMode)
-            status = FinishBatch(form);
     }
     if (comStarted)
         CoUninitialize();

@@ -21,6 +21,7 @@ void AddMachineCommands(CLI::App& app, Lab& lab);
 void AddEventLogCommands(CLI::App& app, Lab& lab);
 void AddCatalogCommands(CLI::App& app, Lab& lab);
 void AddDirectoryCommands(CLI::App& app, Lab& lab);
+void AddWineCommand(CLI::App& app, Lab& lab);
 
 // Every group, in the order --help lists them.
 inline void AddAllCommands(CLI::App& app, Lab& lab) {
@@ -36,6 +37,7 @@ inline void AddAllCommands(CLI::App& app, Lab& lab) {
     AddEventLogCommands(app, lab);
     AddCatalogCommands(app, lab);
     AddDirectoryCommands(app, lab);
+    AddWineCommand(app, lab);
 }
 
 }  // namespace lab

@@ -35,11 +35,16 @@ class Lab {
     void Select(std::function<void()> action) { action_ = std::move(action); }
     bool HasAction() const { return static_cast<bool>(action_); }
     void RunAction() { action_(); }
+    // The exit status of a run whose action did not fail: 0 unless the
+    // action passes on another program's.
+    void SetExitStatus(int status) { exitStatus_ = status; }
+    int ExitStatus() const { return exitStatus_; }
 
   private:
     std::shared_ptr<platform::emulated::ServerDb> db_;
     std::unique_ptr<platform::emulated::StoreModel> store_;
     std::function<void()> action_;
+    int exitStatus_ = 0;
 };
 
 }  // namespace lab

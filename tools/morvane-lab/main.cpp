@@ -28,7 +28,7 @@ int Report(const std::string& message, int code) {
 int RunSelected(lab::Lab& lab) {
     try {
         lab.RunAction();
-        return 0;
+        return lab.ExitStatus();
     } catch (const platform::ComError& error) {
         return Report(std::to_string(error.number()) + " " + error.description(), kFailure);
     } catch (const platform::emulated::ServerError& error) {

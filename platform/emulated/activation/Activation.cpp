@@ -5,6 +5,8 @@
 #include "platform/ComError.h"
 #include "platform/emulated/activation/ActivationApartment.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
+#include "platform/emulated/bridge/WindowsHost.h"
+#include "platform/emulated/bridge/WinePaths.h"
 
 namespace platform::emulated {
 
@@ -46,7 +48,7 @@ std::string ProgramFolder() {
 
 struct BoundExport {
     std::shared_ptr<LoadedLibrary> library;
-    DllFunction function = nullptr;
+    std::function<int32_t()> function;
 };
 
 void BindNow(BoundExport& bound, const std::string& libraryFile, const std::string& exportName) {
@@ -54,6 +56,11 @@ void BindNow(BoundExport& bound, const std::string& libraryFile, const std::stri
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         throw ComError(activation_error::kFileNotFound, "File not found: " + libraryFile);
+    if (wine::IsWindowsLibrary(path)) {
+        // A Windows library runs its exports in a Windows host.
+        bound.function = [path, exportName] { return RunWindowsExport(path, exportName); };
+        return;
+    }
     std::shared_ptr<LoadedLibrary> library;
     try {
         library = LoadedLibrary::Load(path);
@@ -143,6 +150,8 @@ std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::st
 }
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
+    if (wine::IsWindowsLibrary(entry.libraryPath))
+        return CreateWindowsObject(entry);
     std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));

@@ -6,6 +6,7 @@
 #include "platform/emulated/activation/ActivationLibrary.h"
 #include "platform/emulated/activation/ActivationLoader.h"
 #include "platform/emulated/activation/Registry.h"
+#include "platform/emulated/bridge/WindowsHost.h"
 #include "platform/emulated/catalog/CatalogStore.h"
 #include "platform/emulated/db/Faults.h"
 
@@ -92,9 +93,11 @@ class ApplicationsCollection : public catalog::CatalogCollection {
         return Guarded([&] {
             Faults(*db_).Check("catalog.savechanges", "");
             DbTransaction transaction(*db_);
-            const int32_t changes = SaveAll();
+            std::vector<ClassEntry> uninstalled;
+            const int32_t changes = SaveAll(uninstalled);
             transaction.Commit();
             removed_.clear();
+            ForgetWindowsClasses(uninstalled);
             return changes;
         });
     }
@@ -105,10 +108,11 @@ class ApplicationsCollection : public catalog::CatalogCollection {
             throw ComError(hresult::E_INVALIDARG, "The parameter is incorrect.");
         }
     }
-    int32_t SaveAll() {
+    int32_t SaveAll(std::vector<ClassEntry>& uninstalled) {
         int32_t changes = 0;
         for (const int64_t id : removed_) {
-            catalog_store::DeleteApplication(*db_, id);
+            for (ClassEntry& entry : catalog_store::DeleteApplication(*db_, id))
+                uninstalled.push_back(std::move(entry));
             ++changes;
         }
         for (const auto& item : items_) {

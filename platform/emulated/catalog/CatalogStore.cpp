@@ -92,15 +92,18 @@ void UpdateApplication(ServerDb& db, int64_t id, const std::map<std::string, Var
     WriteProperties(db, id, properties);
 }
 
-void DeleteApplication(ServerDb& db, int64_t id) {
+std::vector<ClassEntry> DeleteApplication(ServerDb& db, int64_t id) {
     const std::string name = ApplicationName(ReadProperties(db, id));
     db.Prepare("DELETE FROM catalog_properties WHERE application_id = ?1").Bind(1, id).Run();
     db.Prepare("DELETE FROM catalog_services WHERE application_id = ?1").Bind(1, id).Run();
     db.Prepare("DELETE FROM catalog_applications WHERE id = ?1").Bind(1, id).Run();
     // Another application of the same name keeps the classes installed.
-    if (!FindApplication(db, name)) {
-        Registry(std::shared_ptr<ServerDb>(&db, [](ServerDb*) {})).RemoveApplicationClasses(name);
-    }
+    if (FindApplication(db, name))
+        return {};
+    Registry registry(std::shared_ptr<ServerDb>(&db, [](ServerDb*) {}));
+    std::vector<ClassEntry> classes = registry.ApplicationClasses(name);
+    registry.RemoveApplicationClasses(name);
+    return classes;
 }
 
 std::optional<int64_t> FindApplication(ServerDb& db, const std::string& name) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Variant.h"
+#include "platform/emulated/activation/Registry.h"
 #include "platform/emulated/catalog/CatalogObjects.h"
 #include "platform/emulated/db/ServerDb.h"
 
@@ -22,8 +23,9 @@ struct StoredApplication {
 std::vector<StoredApplication> ReadApplications(ServerDb& db);
 int64_t InsertApplication(ServerDb& db, const std::map<std::string, Variant>& properties);
 void UpdateApplication(ServerDb& db, int64_t id, const std::map<std::string, Variant>& properties);
-// Deletes the application with its service and the classes installed in it.
-void DeleteApplication(ServerDb& db, int64_t id);
+// Deletes the application with its service and the classes installed in
+// it; returns the classes that went.
+std::vector<ClassEntry> DeleteApplication(ServerDb& db, int64_t id);
 // The id of the first application of that name (any letter case).
 std::optional<int64_t> FindApplication(ServerDb& db, const std::string& name);
 std::string ApplicationName(const std::map<std::string, Variant>& properties);

@@ -1,0 +1,403 @@
+#include "platform/bridge/BridgeChannel.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/bridge/BridgeCodec.h"
+#include "platform/bridge/BridgeErrors.h"
+
+namespace bridge {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr int kProtocolVersion = 1;
+// Calls nest at most this deep in both directions together.
+constexpr int kMaxNesting = 64;
+// How long a connecting side waits for the answer to its introduction.
+constexpr int kIntroductionLimitMs = 30000;
+
+json ErrorOf(int32_t number, const std::string& description) {
+    return json::array({number, description});
+}
+
+int32_t HandleArgument(const Value& value) {
+    return value.AsVariant().AsInt32();
+}
+
+}  // namespace
+
+struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
+    explicit Core(std::unique_ptr<Socket> s) : socket(std::move(s)) {}
+
+    // --- the handle tables
+    json EncodeObject(const std::shared_ptr<Object>& object) override {
+        if (RemoteObject* remote = object->AsRemote()) {
+            if (!remote->BelongsTo(this))
+                ThrowInvalidData("an object of another connection cannot be passed on");
+            return json::array({static_cast<int>(ValueTag::ReceiversObject), remote->Handle()});
+        }
+        auto local = std::dynamic_pointer_cast<LocalObject>(object);
+        if (!local)
+            ThrowInvalidData("an object that cannot be called");
+        const uint32_t handle = nextHandle++;
+        handedOut.emplace(handle, local);
+        return json::array({static_cast<int>(ValueTag::SendersObject), handle, local->ClassName()});
+    }
+    std::shared_ptr<Object> SendersObject(uint32_t handle, std::string className) override {
+        return std::make_shared<RemoteObject>(weak_from_this(), handle, std::move(className));
+    }
+    std::shared_ptr<Object> ReceiversObject(uint32_t handle) override { return HandedOut(handle); }
+    std::shared_ptr<LocalObject> HandedOut(uint32_t handle) {
+        auto found = handedOut.find(handle);
+        if (found == handedOut.end())
+            ThrowDisconnected("no object has handle " + std::to_string(handle));
+        return found->second;
+    }
+
+    // --- frames
+    void Send(const json& message) {
+        const std::vector<uint8_t> frame = EncodeFrame(message);
+        std::lock_guard lock(sendMutex);
+        if (!open || !socket->Send(frame.data(), frame.size())) {
+            MarkClosed();
+            ThrowServerUnavailable("the connection is closed");
+        }
+    }
+    void SendRelease(uint32_t handle) {
+        try {
+            if (open)
+                Send(json{{"k", "x"}, {"h", handle}});
+        } catch (...) {
+            // A release that cannot be sent is moot: the peer drops every
+            // handle of a connection that ends.
+        }
+    }
+    // The next message; nullopt when the peer closed the connection.
+    std::optional<json> Receive(int limitMs) {
+        if (!open)
+            return std::nullopt;
+        uint8_t header[kFrameHeaderSize];
+        if (!ReceiveBytes(header, sizeof header, limitMs))
+            return std::nullopt;
+        try {
+            std::vector<uint8_t> body(FrameLength(header));
+            if (!ReceiveBytes(body.data(), body.size(), limitMs))
+                return std::nullopt;
+            return DecodeMessage(body.data(), body.size());
+        } catch (const platform::ComError& error) {
+            Abort(error);
+            throw;
+        }
+    }
+    bool ReceiveBytes(uint8_t* data, size_t size, int limitMs) {
+        switch (socket->Receive(data, size, limitMs)) {
+            case Socket::Received::Complete:
+                return true;
+            case Socket::Received::Closed:
+                MarkClosed();
+                return false;
+            case Socket::Received::TimedOut:
+                Close();
+                ThrowTimeout("no answer within " + std::to_string(limitMs) + " ms");
+        }
+        return false;
+    }
+    // Tells the peer why the connection ends, then ends it.
+    void Abort(const platform::ComError& error) {
+        try {
+            Send(json{{"k", "a"}, {"e", ErrorOf(error.number(), error.description())}});
+        } catch (...) {
+            // The peer may be gone already.
+        }
+        Close();
+    }
+    void MarkClosed() {
+        if (open.exchange(false))
+            socket->Shutdown();
+    }
+    void Close() {
+        MarkClosed();
+        // The objects go after the table is empty: their destructors may
+        // reach the channel again.
+        auto objects = std::move(handedOut);
+        handedOut.clear();
+        objects.clear();
+    }
+
+    // --- requests
+    void Reply(int64_t id, const std::vector<Value>& results) {
+        Send(json{{"k", "r"}, {"i", id}, {"v", EncodeValues(results, *this)}});
+    }
+    void ReplyError(int64_t id, int32_t number, const std::string& description) {
+        Send(json{{"k", "r"}, {"i", id}, {"e", ErrorOf(number, description)}});
+    }
+    std::vector<Value> Run(const std::string& op, std::vector<Value>& args) {
+        if (op == "ids")
+            return RunMemberId(args);
+        if (op == "invoke")
+            return RunInvoke(args);
+        auto handler = handlers.find(op);
+        if (handler == handlers.end())
+            throw platform::ComError(platform::hresult::E_NOTIMPL,
+                                     "Not implemented (bridge request \"" + op + "\")");
+        return handler->second(args);
+    }
+    std::vector<Value> RunMemberId(std::vector<Value>& args) {
+        if (args.size() != 2)
+            ThrowInvalidData("\"ids\" takes a handle and a name");
+        std::shared_ptr<LocalObject> object = HandedOut(HandleArgument(args[0]));
+        return {Value(object->MemberId(args[1].AsVariant().AsString()))};
+    }
+    // [handle, member, kind, by-reference flags, arguments...] gives
+    // [result, new values of the by-reference arguments...].
+    std::vector<Value> RunInvoke(std::vector<Value>& args) {
+        if (args.size() < 4)
+            ThrowInvalidData("\"invoke\" without its target");
+        std::shared_ptr<LocalObject> object = HandedOut(HandleArgument(args[0]));
+        const int32_t member = args[1].AsVariant().AsInt32();
+        const auto kind = static_cast<uint16_t>(args[2].AsVariant().AsInt32());
+        std::vector<bool> byRef;
+        for (const platform::Variant& flag : args[3].AsVariant().AsArray())
+            byRef.push_back(flag.IsBool() && flag.AsBool());
+        std::vector<Value> callArgs(std::make_move_iterator(args.begin() + 4),
+                                    std::make_move_iterator(args.end()));
+        std::vector<Value> results{object->Invoke(member, kind, callArgs, byRef)};
+        for (size_t i = 0; i < callArgs.size() && i < byRef.size(); ++i) {
+            if (byRef[i])
+                results.push_back(std::move(callArgs[i]));
+        }
+        return results;
+    }
+    void ServeRequest(const json& message) {
+        const int64_t id = IntegerMember(message, "i");
+        const std::string& op = TextMember(message, "o");
+        try {
+            std::vector<Value> args = DecodeValues(ArrayMember(message, "a"), *this);
+            std::vector<Value> results = Run(op, args);
+            Reply(id, results);
+            return;
+        } catch (const platform::ComError& error) {
+            if (error.number() == error_number::kInvalidDataPacket || !open)
+                throw;
+            ReplyError(id, error.number(), error.description());
+        } catch (const std::exception& error) {
+            if (!open)
+                throw;
+            ReplyError(id, platform::hresult::E_FAIL, error.what());
+        }
+    }
+    // Serves one message that is not the reply a call waits for.
+    void ServeMessage(const json& message) {
+        const std::string& kind = TextMember(message, "k");
+        try {
+            if (kind == "q") {
+                ServeRequest(message);
+            } else if (kind == "x") {
+                // A release of a handle that is gone already changes nothing.
+                handedOut.erase(static_cast<uint32_t>(IntegerMember(message, "h")));
+            } else if (kind == "a") {
+                const json& reason = ArrayMember(message, "e");
+                Close();
+                if (reason.size() == 2 && reason[0].is_number_integer() && reason[1].is_string())
+                    throw platform::ComError(reason[0].get<int32_t>(),
+                                             reason[1].get<std::string>());
+                ThrowServerUnavailable("the peer ended the connection");
+            } else {
+                ThrowInvalidData("an unexpected message \"" + kind + "\"");
+            }
+        } catch (const platform::ComError& error) {
+            if (error.number() == error_number::kInvalidDataPacket && open)
+                Abort(error);
+            throw;
+        }
+    }
+
+    std::vector<Value> Call(const std::string& op, std::vector<Value> args) {
+        if (!open)
+            ThrowServerUnavailable("the connection is closed");
+        if (nesting >= kMaxNesting)
+            throw platform::ComError(platform::hresult::E_FAIL,
+                                     "Calls over the bridge nest too deep");
+        const int64_t id = nextRequest++;
+        Send(json{{"k", "q"}, {"i", id}, {"o", op}, {"a", EncodeValues(args, *this)}});
+        ++nesting;
+        struct Unnest {
+            int& depth;
+            ~Unnest() { --depth; }
+        } unnest{nesting};
+        for (;;) {
+            std::optional<json> message = Receive(waitLimit);
+            if (!message)
+                ThrowServerUnavailable("the peer closed the connection during \"" + op + "\"");
+            if (TextMember(*message, "k") != "r") {
+                ServeMessage(*message);
+                continue;
+            }
+            return TakeReply(*message, id);
+        }
+    }
+    std::vector<Value> TakeReply(const json& reply, int64_t id) {
+        try {
+            if (IntegerMember(reply, "i") != id)
+                ThrowInvalidData("a reply to another request");
+            auto error = reply.find("e");
+            if (error != reply.end()) {
+                if (!error->is_array() || error->size() != 2 || !(*error)[0].is_number_integer() ||
+                    !(*error)[1].is_string())
+                    ThrowInvalidData("an error reply without number and text");
+                throw platform::ComError((*error)[0].get<int32_t>(),
+                                         (*error)[1].get<std::string>());
+            }
+            return DecodeValues(ArrayMember(reply, "v"), *this);
+        } catch (const platform::ComError& failure) {
+            if (failure.number() == error_number::kInvalidDataPacket && open)
+                Abort(failure);
+            throw;
+        }
+    }
+
+    std::unique_ptr<Socket> socket;
+    std::mutex sendMutex;
+    std::atomic<bool> open{true};
+    std::map<std::string, Handler> handlers;
+    std::unordered_map<uint32_t, std::shared_ptr<LocalObject>> handedOut;
+    uint32_t nextHandle = 1;
+    int64_t nextRequest = 1;
+    int waitLimit = -1;
+    int nesting = 0;
+};
+
+Channel::Channel(std::unique_ptr<Socket> socket)
+    : core_(std::make_shared<Core>(std::move(socket))) {}
+
+Channel::~Channel() {
+    core_->Close();
+}
+
+std::unique_ptr<Channel> Channel::Connect(uint16_t port, const std::string& token) {
+    auto channel = std::make_unique<Channel>(ConnectLoopback(port));
+    Core& core = *channel->core_;
+    core.Send(json{{"k", "h"}, {"t", token}, {"v", kProtocolVersion}});
+    std::optional<json> answer = core.Receive(kIntroductionLimitMs);
+    if (!answer)
+        ThrowServerUnavailable("the server closed the connection at the introduction");
+    if (TextMember(*answer, "k") != "h")
+        core.ServeMessage(*answer);  // an abort throws its reason
+    return channel;
+}
+
+std::unique_ptr<Channel> Channel::Accept(std::unique_ptr<Socket> socket, const std::string& token,
+                                         int limitMs) {
+    auto channel = std::make_unique<Channel>(std::move(socket));
+    Core& core = *channel->core_;
+    std::optional<json> hello = core.Receive(limitMs);
+    if (!hello)
+        ThrowServerUnavailable("the peer left before its introduction");
+    if (TextMember(*hello, "k") != "h" || !hello->contains("t") || !(*hello)["t"].is_string() ||
+        (*hello)["t"].get<std::string>() != token || !hello->contains("v") ||
+        (*hello)["v"] != kProtocolVersion) {
+        platform::ComError refused(error_number::kAccessDenied,
+                                   "Access is denied. (bridge: the introduction does not match)");
+        core.Abort(refused);
+        throw refused;
+    }
+    core.Send(json{{"k", "h"}});
+    return channel;
+}
+
+void Channel::Handle(const std::string& op, Handler handler) {
+    core_->handlers[op] = std::move(handler);
+}
+
+std::vector<Value> Channel::Call(const std::string& op, std::vector<Value> args) {
+    return core_->Call(op, std::move(args));
+}
+
+void Channel::Serve() {
+    for (;;) {
+        std::optional<json> message = core_->Receive(-1);
+        if (!message)
+            return;
+        core_->ServeMessage(*message);
+    }
+}
+
+void Channel::SetWaitLimit(int limitMs) {
+    core_->waitLimit = limitMs;
+}
+
+bool Channel::IsOpen() const {
+    return core_->open;
+}
+
+void Channel::Close() {
+    core_->Close();
+}
+
+void Channel::Disconnect() {
+    core_->MarkClosed();
+}
+
+size_t Channel::HandedOutObjects() const {
+    return core_->handedOut.size();
+}
+
+RemoteObject::RemoteObject(std::weak_ptr<Channel::Core> channel, uint32_t handle,
+                           std::string className)
+    : channel_(std::move(channel)), handle_(handle), className_(std::move(className)) {}
+
+RemoteObject::~RemoteObject() {
+    if (auto channel = channel_.lock())
+        channel->SendRelease(handle_);
+}
+
+bool RemoteObject::BelongsTo(const Channel::Core* channel) const {
+    return channel_.lock().get() == channel;
+}
+
+std::shared_ptr<Channel::Core> RemoteObject::Live() const {
+    auto channel = channel_.lock();
+    if (!channel || !channel->open)
+        ThrowServerUnavailable("the connection of this object is closed");
+    return channel;
+}
+
+int32_t RemoteObject::MemberId(const std::string& name) {
+    std::vector<Value> results =
+        Live()->Call("ids", {Value(static_cast<int32_t>(handle_)), Value(name)});
+    if (results.size() != 1)
+        ThrowInvalidData("\"ids\" answered without an identifier");
+    return results[0].AsVariant().AsInt32();
+}
+
+Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
+                           const std::vector<bool>& byRef) {
+    std::vector<Value> request{Value(static_cast<int32_t>(handle_)), Value(memberId),
+                               Value(static_cast<int32_t>(kind))};
+    platform::Variant::Array flags;
+    for (size_t i = 0; i < args.size(); ++i)
+        flags.emplace_back(i < byRef.size() && byRef[i]);
+    request.emplace_back(platform::Variant(std::move(flags)));
+    request.insert(request.end(), args.begin(), args.end());
+    std::vector<Value> results = Live()->Call("invoke", std::move(request));
+    if (results.empty())
+        ThrowInvalidData("\"invoke\" answered without a result");
+    size_t next = 1;
+    for (size_t i = 0; i < args.size() && i < byRef.size(); ++i) {
+        if (!byRef[i])
+            continue;
+        if (next >= results.size())
+            ThrowInvalidData("\"invoke\" answered without an argument passed by reference");
+        args[i] = std::move(results[next++]);
+    }
+    return std::move(results[0]);
+}
+
+}  // namespace bridge

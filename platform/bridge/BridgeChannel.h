@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/bridge/BridgeSocket.h"
+#include "platform/bridge/BridgeValue.h"
+
+// One connection of the bridge between a Wine process and the emulated
+// server. Either side calls the other: a call sends a request and waits for
+// its reply, and while it waits it serves the peer's requests, so calls nest
+// in both directions on one thread. Objects cross as handles: each side
+// keeps a table of the objects it handed out and drops an entry when the
+// peer releases its last reference, or when the connection ends.
+//
+// A channel is used by one thread; only the release of a RemoteObject may
+// come from another. Every failure throws platform::ComError (BridgeErrors.h).
+namespace bridge {
+
+class Channel {
+  public:
+    // A request of the peer: its arguments in, its results out.
+    using Handler = std::function<std::vector<Value>(std::vector<Value>& args)>;
+
+    // Connects to the listener at port and introduces itself with token.
+    static std::unique_ptr<Channel> Connect(uint16_t port, const std::string& token);
+    // Takes an accepted connection whose first message must be the
+    // introduction with token, within limitMs; anything else throws.
+    static std::unique_ptr<Channel> Accept(std::unique_ptr<Socket> socket, const std::string& token,
+                                           int limitMs);
+    // A channel over a socket that needs no introduction (tests).
+    explicit Channel(std::unique_ptr<Socket> socket);
+    ~Channel();
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    // Serves requests named op with handler ("ids", "invoke" and "release"
+    // are the channel's own).
+    void Handle(const std::string& op, Handler handler);
+    // Sends a request and waits for its results, serving the peer meanwhile.
+    std::vector<Value> Call(const std::string& op, std::vector<Value> args);
+    // Serves the peer's requests until it closes the connection.
+    void Serve();
+    // How long a call waits without a word from the peer before it gives up
+    // (negative: no limit, the default). The connection is then closed.
+    void SetWaitLimit(int limitMs);
+
+    bool IsOpen() const;
+    // Closes the connection and drops every object handed out.
+    void Close();
+    // Ends the connection from any thread: the thread that uses the
+    // channel finds the peer gone.
+    void Disconnect();
+    // The objects of this side the peer holds (tests and diagnostics).
+    size_t HandedOutObjects() const;
+
+    struct Core;
+
+  private:
+    std::shared_ptr<Core> core_;
+};
+
+// The stand-in for an object of the peer. Its last reference releases the
+// peer's handle.
+class RemoteObject final : public Object {
+  public:
+    RemoteObject(std::weak_ptr<Channel::Core> channel, uint32_t handle, std::string className);
+    ~RemoteObject() override;
+    RemoteObject(const RemoteObject&) = delete;
+    RemoteObject& operator=(const RemoteObject&) = delete;
+
+    RemoteObject* AsRemote() override { return this; }
+    const std::string& ClassName() const { return className_; }
+    uint32_t Handle() const { return handle_; }
+    bool BelongsTo(const Channel::Core* channel) const;
+
+    // GetIDsOfNames and Invoke on the peer's object. byRef marks the
+    // arguments the callee may change; their new values come back in args.
+    int32_t MemberId(const std::string& name);
+    Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
+                 const std::vector<bool>& byRef = {});
+
+  private:
+    std::shared_ptr<Channel::Core> Live() const;
+
+    std::weak_ptr<Channel::Core> channel_;
+    uint32_t handle_;
+    std::string className_;
+};
+
+}  // namespace bridge

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/bridge/BridgeSocket.h"
+
+// The listening side of the bridge, on the emulated server's machine only:
+// a listener on 127.0.0.1 with a port the system chooses.
+namespace bridge {
+
+class Listener {
+  public:
+    // Throws the bridge's "server unavailable" error when no port can be had.
+    Listener();
+    ~Listener();
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    uint16_t Port() const { return port_; }
+    // The next connection; nullptr when none came within limitMs (negative:
+    // no limit) or the listener was closed.
+    std::unique_ptr<Socket> Accept(int limitMs);
+    // Ends the listener; a waiting Accept returns nullptr.
+    void Close();
+
+  private:
+    int handle_ = -1;
+    uint16_t port_ = 0;
+};
+
+// Two connected sockets of this process, for tests of the channel.
+struct SocketPair {
+    std::unique_ptr<Socket> first;
+    std::unique_ptr<Socket> second;
+};
+SocketPair MakeSocketPair();
+
+}  // namespace bridge

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A connected stream socket over TCP on 127.0.0.1, the one transport the
+// bridge uses (Wine has no local-domain sockets). Each platform's file
+// holds its own (BridgeSocketPosix.cpp, BridgeSocketWinsock.cpp).
+namespace bridge {
+
+class Socket {
+  public:
+    enum class Received { Complete, Closed, TimedOut };
+
+    virtual ~Socket() = default;
+    // Sends every byte; false when the connection is gone.
+    virtual bool Send(const uint8_t* data, size_t size) = 0;
+    // Receives exactly size bytes. A negative limitMs waits as long as it
+    // takes; otherwise the wait gives up after limitMs without a byte.
+    virtual Received Receive(uint8_t* data, size_t size, int limitMs) = 0;
+    // Ends both directions; the peer sees the connection closed.
+    virtual void Shutdown() = 0;
+};
+
+// Connects to a listener of this machine; a refused or failed connection
+// throws the bridge's "server unavailable" error.
+std::unique_ptr<Socket> ConnectLoopback(uint16_t port);
+
+// "127.0.0.1:PORT" as the environment passes a listener's address; 0 when
+// the text is not such an address.
+uint16_t ParseLoopbackAddress(const std::string& text);
+
+}  // namespace bridge

@@ -1,0 +1,140 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/bridge/BridgeErrors.h"
+#include "platform/bridge/BridgeListener.h"
+
+namespace bridge {
+
+namespace {
+
+// Waits until handle can be read; false when limitMs passed first.
+bool WaitReadable(int handle, int limitMs) {
+    pollfd entry{handle, POLLIN, 0};
+    for (;;) {
+        const int ready = poll(&entry, 1, limitMs < 0 ? -1 : limitMs);
+        if (ready >= 0)
+            return ready > 0;
+        if (errno != EINTR)
+            return true;  // the read that follows reports the failure
+    }
+}
+
+class PosixSocket final : public Socket {
+  public:
+    explicit PosixSocket(int handle) : handle_(handle) {
+        int on = 1;
+        setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+    ~PosixSocket() override { close(handle_); }
+    PosixSocket(const PosixSocket&) = delete;
+    PosixSocket& operator=(const PosixSocket&) = delete;
+
+    bool Send(const uint8_t* data, size_t size) override {
+        while (size > 0) {
+            const ssize_t sent = send(handle_, data, size, MSG_NOSIGNAL);
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent <= 0)
+                return false;
+            data += sent;
+            size -= static_cast<size_t>(sent);
+        }
+        return true;
+    }
+
+    Received Receive(uint8_t* data, size_t size, int limitMs) override {
+        while (size > 0) {
+            if (!WaitReadable(handle_, limitMs))
+                return Received::TimedOut;
+            const ssize_t got = recv(handle_, data, size, 0);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return Received::Closed;
+            data += got;
+            size -= static_cast<size_t>(got);
+        }
+        return Received::Complete;
+    }
+
+    void Shutdown() override { shutdown(handle_, SHUT_RDWR); }
+
+  private:
+    int handle_;
+};
+
+sockaddr_in LoopbackAddress(uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+}  // namespace
+
+std::unique_ptr<Socket> ConnectLoopback(uint16_t port) {
+    const int handle = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (handle < 0)
+        ThrowServerUnavailable(std::string("no socket: ") + std::strerror(errno));
+    sockaddr_in address = LoopbackAddress(port);
+    if (connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        const int error = errno;
+        close(handle);
+        ThrowServerUnavailable("cannot connect to 127.0.0.1:" + std::to_string(port) + ": " +
+                               std::strerror(error));
+    }
+    return std::make_unique<PosixSocket>(handle);
+}
+
+Listener::Listener() {
+    handle_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = LoopbackAddress(0);
+    socklen_t length = sizeof address;
+    if (handle_ < 0 || bind(handle_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(handle_, 16) != 0 ||
+        getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = errno;
+        Close();
+        ThrowServerUnavailable(std::string("cannot listen on 127.0.0.1: ") + std::strerror(error));
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+Listener::~Listener() {
+    Close();
+}
+
+std::unique_ptr<Socket> Listener::Accept(int limitMs) {
+    if (handle_ < 0 || !WaitReadable(handle_, limitMs))
+        return nullptr;
+    const int handle = accept4(handle_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (handle < 0)
+        return nullptr;
+    return std::make_unique<PosixSocket>(handle);
+}
+
+void Listener::Close() {
+    if (handle_ >= 0) {
+        shutdown(handle_, SHUT_RDWR);
+        close(handle_);
+    }
+    handle_ = -1;
+}
+
+SocketPair MakeSocketPair() {
+    int handles[2] = {-1, -1};
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, handles) != 0)
+        ThrowServerUnavailable(std::string("no socket pair: ") + std::strerror(errno));
+    return {std::make_unique<PosixSocket>(handles[0]), std::make_unique<PosixSocket>(handles[1])};
+}
+
+}  // namespace bridge

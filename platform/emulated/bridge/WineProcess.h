@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Windows programs run under Wine in the emulated server's prefix: the
+// loader, the environment every such process gets, and the preparation of
+// the prefix for the bridge.
+namespace platform::emulated::wine {
+
+// The folder of the Windows build's bridge files (MorvaneBridge.dll,
+// MorvaneSinkHost.exe): $MORVANE_WINDOWS_BIN. Missing or incomplete, it
+// throws CO_E_SERVER_EXEC_FAILURE naming the variable and the build.
+std::string WindowsBinFolder();
+
+// The environment of a Wine process in the prefix: this process's own with
+// the prefix, a quiet Wine and the given additions.
+std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
+                                         const std::map<std::string, std::string>& additions = {});
+
+// Starts the Windows program (a Linux path) with its arguments under Wine.
+// quiet: its standard streams go to /dev/null instead of this process's.
+pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment, bool quiet);
+// Waits for the process up to limitMs (negative: no limit); its exit status,
+// or -1 when it is still running.
+int WaitForProcess(pid_t process, int limitMs);
+// Ends the process now and reaps it.
+void KillProcess(pid_t process);
+
+// Makes the prefix ready for the bridge once per process (and across
+// processes under a lock): creates it when missing, registers the bridge's
+// classes under the platform's ProgIDs and checks that they hold. Failures
+// throw CO_E_SERVER_EXEC_FAILURE.
+void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder);
+
+}  // namespace platform::emulated::wine

@@ -1,0 +1,26 @@
+// MorvaneSinkHost.exe: the process in which the emulated server runs
+// Windows sink libraries (no arguments), or, with --prepare, readies the
+// Wine prefix for the bridge. Everything it does is in MorvaneBridge.dll
+// beside it, the same library the platform's ProgIDs name in the prefix, so
+// that the sink's own calls into the platform share the host's connection.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+int main(int argc, char** argv) {
+    wchar_t path[MAX_PATH] = {};
+    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    HMODULE bridge = LoadLibraryW((folder + L"MorvaneBridge.dll").c_str());
+    if (bridge == nullptr)
+        return 10;
+    const bool prepare = argc > 1 && std::strcmp(argv[1], "--prepare") == 0;
+    auto entry = reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(
+        GetProcAddress(bridge, prepare ? "MorvaneBridgePrepare" : "MorvaneBridgeHost")));
+    if (entry == nullptr)
+        return 11;
+    if (prepare)
+        CoInitialize(nullptr);
+    return entry();
+}

@@ -14,6 +14,7 @@
 #include "platform/win32/ExStoreInterfaces.h"
 #include "platform/win32/WideText.h"
 #include "tools/wine/BridgeClasses.h"
+#include "tools/wine/EventLogRoute.h"
 #include "tools/wine/ProxyObjects.h"
 #include "tools/wine/RegistryCapture.h"
 #include "tools/wine/ThreadChannel.h"
@@ -45,6 +46,7 @@ HMODULE Library(const std::wstring& path) {
     HMODULE library = LoadLibraryW(path.c_str());
     if (library == nullptr)
         throw ComError(kErrorInLoadingDll, "Error in loading DLL");
+    RouteEventLog(library);
     loaded.emplace(path, library);
     return library;
 }

@@ -1,3 +1,4 @@
+#include "platform/EventLog.h"
 #include "platform/bridge/BridgeErrors.h"
 #include "platform/emulated/bridge/ServedClasses.h"
 #include "platform/emulated/bridge/ServedObject.h"
@@ -42,6 +43,19 @@ void ServePlatform(bridge::Channel& channel) {
         Args args(values);
         args.Expect(1, 1);
         return std::vector<Value>{CreateByProgId(args.Text(0))};
+    });
+    // What a Windows library in a host reports to the event log.
+    channel.Handle("eventlog.report", [](std::vector<Value>& values) {
+        Args args(values);
+        args.Expect(4, 4);
+        EventReport report{args.Text(0),
+                           static_cast<EventType>(args.Int(1)),
+                           static_cast<uint32_t>(args.Int(2)),
+                           {}};
+        for (const Variant& insert : args.Any(3).AsArray())
+            report.inserts.push_back(insert.AppendToEmptyString());
+        SystemEventLog().Report(report);
+        return std::vector<Value>{};
     });
     channel.Handle("getobject", [](std::vector<Value>& values) {
         Args args(values);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/store/RegistrationScope.h"
 #include "platform/emulated/store/StoreCriteria.h"
 #include "platform/emulated/store/StoreRecords.h"
@@ -77,6 +79,9 @@ class SyncEventInfo : public store::EventInfo {
 struct LoadedSink {
     std::shared_ptr<ComObject> object;
     StoreSyncEvents* events = nullptr;
+    std::string sinkClass;
+    // A sink's failures in one event are reported once.
+    bool reported = false;
 };
 
 std::string TextOf(const StoredItem& item, std::string_view name) {
@@ -164,34 +169,57 @@ std::vector<RegistrationFolder> RegistrationFolders(StoreData& data, const Locat
     return folders;
 }
 
-std::vector<LoadedSink> CreateSinks(Activation& activation,
-                                    const std::vector<EventRegistration>& registrations) {
+// What the store reports of a sink that could not be created, or whose
+// event method failed (its process died or hung): an error of the store's
+// source in the machine's Application log. The change goes on either way;
+// a report that cannot be written is lost.
+void ReportSinkFailure(StoreSession& session, uint32_t eventId, const std::string& sinkClass,
+                       const std::string& url, const ComError& error) {
+    try {
+        EmulatedEventLog log([folder = session.db().folder()] { return folder; });
+        log.Report({std::string(kStoreEventSource),
+                    EventType::Error,
+                    eventId,
+                    {sinkClass, url, std::to_string(error.number()), error.description()}});
+    } catch (const ComError&) {
+    }
+}
+
+std::vector<LoadedSink> CreateSinks(StoreSession& session,
+                                    const std::vector<EventRegistration>& registrations,
+                                    const std::string& url) {
     std::vector<LoadedSink> sinks;
     for (const EventRegistration& registration : registrations) {
         std::shared_ptr<ComObject> object;
         try {
-            object = activation.CreateObject(registration.sinkClass);
-        } catch (const ComError&) {
+            object = session.activation().CreateObject(registration.sinkClass);
+        } catch (const ComError& error) {
             // A sink that cannot be created is skipped; the change goes on.
+            ReportSinkFailure(session, store_event_id::kSinkNotCreated, registration.sinkClass, url,
+                              error);
             continue;
         }
         StoreSyncEvents* events = object ? object->AsStoreSyncEvents() : nullptr;
         if (events)
-            sinks.push_back(LoadedSink{object, events});
+            sinks.push_back(LoadedSink{object, events, registration.sinkClass});
     }
     return sinks;
 }
 
-void RunPhase(const std::vector<LoadedSink>& sinks, SyncEvent event, store::EventInfo& info,
-              const std::string& url, int32_t flags) {
-    for (const LoadedSink& sink : sinks) {
+void RunPhase(StoreSession& session, std::vector<LoadedSink>& sinks, SyncEvent event,
+              store::EventInfo& info, const std::string& url, int32_t flags) {
+    for (LoadedSink& sink : sinks) {
         try {
             if (event == SyncEvent::Save)
                 sink.events->OnSyncSave(info, url, flags);
             else
                 sink.events->OnSyncDelete(info, url, flags);
-        } catch (const std::exception&) {
+        } catch (const ComError& error) {
             // A sink that fails does not veto the change.
+            if (!std::exchange(sink.reported, true))
+                ReportSinkFailure(session, store_event_id::kSinkFailed, sink.sinkClass, url, error);
+        } catch (const std::exception&) {
+            // Neither does one that fails in any other way.
         }
     }
 }
@@ -206,19 +234,19 @@ void RunSyncEvent(const std::shared_ptr<StoreSession>& session, const Location& 
     std::vector<EventRegistration> registrations =
         FindRegistrations(session->data(), where, inFlight->item, event);
     SyncEventInfo info(session, inFlight);
-    std::vector<LoadedSink> sinks = CreateSinks(session->activation(), registrations);
     const std::string url = inFlight->item.url;
-    RunPhase(sinks, event, info, url, event_flag::kSyncBegin | itemFlags);
+    std::vector<LoadedSink> sinks = CreateSinks(*session, registrations, url);
+    RunPhase(*session, sinks, event, info, url, event_flag::kSyncBegin | itemFlags);
     // What the begin phase read was one state of the store; the change is
     // made after it.
     snapshot.reset();
     try {
         change(info);
     } catch (...) {
-        RunPhase(sinks, event, info, url, event_flag::kSyncAborted | itemFlags);
+        RunPhase(*session, sinks, event, info, url, event_flag::kSyncAborted | itemFlags);
         throw;
     }
-    RunPhase(sinks, event, info, url, event_flag::kSyncCommitted | itemFlags);
+    RunPhase(*session, sinks, event, info, url, event_flag::kSyncCommitted | itemFlags);
 }
 
 // Calls Register of the sink a registration item names; a sink that

@@ -17,7 +17,9 @@
 // meets; calls each sink's begin phase in priority order with the item in
 // flight, makes the change (a save keeps the changes the sinks made), and
 // then calls the committed phase, or the aborted phase when the change
-// fails. A registration whose criteria cannot be read never fires.
+// fails. A registration whose criteria cannot be read never fires; a sink
+// that cannot be created or fails is reported to the event log and the
+// change goes on.
 namespace platform::emulated {
 
 namespace event_flag {
@@ -32,6 +34,16 @@ constexpr int32_t kSyncAborted = 0x04000000;
 }  // namespace event_flag
 
 enum class SyncEvent { Save, Delete };
+
+// What the store writes to the machine's Application log when a sink it
+// should call cannot be created, or fails its event method (an error of
+// the source "EXOLEDB"; inserts: the sink's ProgID, the item's URL, the
+// error number and its description).
+inline constexpr std::string_view kStoreEventSource = "EXOLEDB";
+namespace store_event_id {
+constexpr uint32_t kSinkNotCreated = 1;
+constexpr uint32_t kSinkFailed = 2;
+}  // namespace store_event_id
 
 // The names of the events in a registration's event method, which may name
 // several, separated by ";" (or ",").

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "platform/ComError.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/store/StoreEvents.h"
 #include "platform/emulated/store/StoreValues.h"
 #include "tests/platform/emulated/store/StoreTestSupport.h"
@@ -266,6 +267,21 @@ TEST_F(StoreEvents, RegistrationItemCountsAsHiddenEvenWithoutTheProperty) {
     EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 2u);
 }
 
+// The store's one report in the machine's event log: its event ID, the
+// sink's ProgID and the item.
+void ExpectStoreReports(platform::emulated::ServerDb& db, uint32_t eventId,
+                        const std::string& sinkClass, const std::string& url) {
+    auto entries = platform::emulated::ReadEventLog(db);
+    ASSERT_EQ(entries.size(), 1u);
+    const platform::EventReport& report = entries[0].report;
+    EXPECT_EQ(report.source, "EXOLEDB");
+    EXPECT_EQ(report.type, platform::EventType::Error);
+    EXPECT_EQ(report.eventId, eventId);
+    ASSERT_GE(report.inserts.size(), 2u);
+    EXPECT_EQ(report.inserts[0], sinkClass);
+    EXPECT_EQ(report.inserts[1], url);
+}
+
 TEST_F(StoreEvents, SinkThatCannotBeCreatedIsSkippedAndTheSaveSucceeds) {
     auto alice = fixture.AddUser("alice@example.com");
     fixture.activation.AddSink("Test.Sink");
@@ -276,6 +292,8 @@ TEST_F(StoreEvents, SinkThatCannotBeCreatedIsSkippedAndTheSaveSucceeds) {
     EXPECT_EQ(fixture.model.ReadItem(url).properties.Get(property::kSubject),
               Variant("still here"));
     EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 2u);
+    ExpectStoreReports(*fixture.db, platform::emulated::store_event_id::kSinkNotCreated,
+                       "Missing.Sink", url);
 }
 
 TEST_F(StoreEvents, SinkThatThrowsDoesNotVetoTheSave) {
@@ -290,6 +308,9 @@ TEST_F(StoreEvents, SinkThatThrowsDoesNotVetoTheSave) {
     std::string url = fixture.model.DeliverToInbox(alice.address, Message("x", 2));
     EXPECT_EQ(fixture.model.ReadItem(url).properties.Get(property::kComments), Variant("SCL=2"));
     EXPECT_EQ(CallsOf(fixture.activation.log, "OnSyncSave").size(), 4u);
+    // Once, although both phases failed.
+    ExpectStoreReports(*fixture.db, platform::emulated::store_event_id::kSinkFailed, "Sink.Thrower",
+                       url);
 }
 
 TEST_F(StoreEvents, DatabaseFailureReachesTheSinkAsAComError) {

@@ -5,26 +5,21 @@
 // from Morvane.so through the activation layer.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <stdexcept>
-
 #include "bench/support/BenchServer.h"
 #include "bench/support/QuickRun.h"
-#include "bench/support/ThreadCpuClock.h"
+#include "bench/support/Spent.h"
 #include "platform/emulated/store/StoreValues.h"
 
 namespace {
 
 using benchsupport::BenchServer;
 using benchsupport::Seconds;
-using benchsupport::ThreadCpuClock;
+using benchsupport::Spent;
 using platform::Variant;
 using platform::emulated::DeliveredMessage;
 
 namespace property = platform::emulated::property;
 
-constexpr char kStorageGroup[] = "First Storage Group";
-constexpr char kStore[] = "Mailbox Store (MAIL01)";
 constexpr char kRegistered[] = "ann@example.com";
 constexpr char kUnregistered[] = "bob@example.com";
 
@@ -35,13 +30,10 @@ class DeliveryScene {
   public:
     DeliveryScene() : server_(MORVANE_LIBRARY_FILE) {
         server_.WriteSettings("[Morvane Settings]\r\nSCLDisplayFormat=SCL=<SCL value>\r\n");
-        auto& store = server_.store();
-        store.SetIdentity({"MAIL01", "example.com"});
-        store.AddStore(kStorageGroup, kStore);
-        const std::string url =
-            store.AddMailbox({kRegistered, kStorageGroup, kStore, "", "", "Inbox", true}).url;
-        store.AddMailbox({kUnregistered, kStorageGroup, kStore, "", "", "Inbox", true});
-        Register(url);
+        server_.AddMailboxStore();
+        const std::string url = server_.AddMailbox(kRegistered);
+        server_.AddMailbox(kUnregistered);
+        server_.RegisterInbox(url);
         message_.scl = 6;
         message_.keywords = Variant::StringArray({"Project X", "SCL=4", "customer"});
     }
@@ -60,39 +52,14 @@ class DeliveryScene {
     }
 
   private:
-    void Register(const std::string& mailboxUrl) {
-        auto sink = server_.activation().CreateObject("Morvane.MorvaneCls");
-        std::vector<platform::DispArg> args{{mailboxUrl, true},
-                                            {"inbox", true},
-                                            {"Morvane.reg", false},
-                                            {"onsyncsave", false},
-                                            {"Morvane.MorvaneCls", false},
-                                            {"SHALLOW", true},
-                                            {" WHERE \"DAV:ishidden\" = FALSE", false},
-                                            {"1", false}};
-        const Variant result = sink->AsDispatch()->Invoke("CreateRegItem", args);
-        if (!result.IsString() || result.AsString() != "1")
-            throw std::runtime_error("the sink could not be registered");
-    }
-
     BenchServer server_;
     DeliveredMessage message_;
     int round_ = 0;
 };
 
-// Thread CPU time and wall time of the deliveries of one kind.
-struct Spent {
-    ThreadCpuClock::duration cpu{};
-    std::chrono::steady_clock::duration wall{};
-};
-
+// Delivers into the mailbox, adding the time it took to spent.
 std::string TimedDelivery(DeliveryScene& scene, const char* address, Spent& spent) {
-    const auto wall0 = std::chrono::steady_clock::now();
-    const auto cpu0 = ThreadCpuClock::now();
-    std::string url = scene.Deliver(address);
-    spent.cpu += ThreadCpuClock::now() - cpu0;
-    spent.wall += std::chrono::steady_clock::now() - wall0;
-    return url;
+    return spent.Add([&] { return scene.Deliver(address); });
 }
 
 // Both deliveries in one loop, their order swapped every round so that

@@ -12,6 +12,8 @@ namespace {
 
 constexpr char kServerFolder[] = "server";
 constexpr char kLibraryFolder[] = "library";
+constexpr char kStorageGroup[] = "First Storage Group";
+constexpr char kStore[] = "Mailbox Store (MAIL01)";
 
 std::string CopyLibrary(const std::string& libraryFile, const std::string& folder) {
     std::filesystem::create_directory(folder);
@@ -23,12 +25,13 @@ std::string CopyLibrary(const std::string& libraryFile, const std::string& folde
 
 }  // namespace
 
-BenchServer::BenchServer(const std::string& libraryFile) {
-    const std::string server = folder_.path() + "/" + kServerFolder;
+BenchServer::BenchServer(const std::string& libraryFile)
+    : serverFolder_(folder_.path() + "/" + kServerFolder),
+      activation_([folder = serverFolder_] { return folder; }) {
     if (const char* previous = std::getenv("MORVANE_SERVER"))
         previousServer_ = previous;
-    db_ = platform::emulated::ServerDb::Open(server, true);
-    setenv("MORVANE_SERVER", server.c_str(), 1);
+    db_ = platform::emulated::ServerDb::Open(serverFolder_, true);
+    setenv("MORVANE_SERVER", serverFolder_.c_str(), 1);
     store_ = std::make_unique<platform::emulated::StoreModel>(db_, activation_);
     const std::string library = CopyLibrary(libraryFile, folder_.path() + "/" + kLibraryFolder);
     if (activation_.BindExport(library, "DllRegisterServer")() != 0)
@@ -41,6 +44,30 @@ BenchServer::~BenchServer() {
         setenv("MORVANE_SERVER", previousServer_->c_str(), 1);
     else
         unsetenv("MORVANE_SERVER");
+}
+
+void BenchServer::AddMailboxStore() {
+    store_->SetIdentity({"MAIL01", "example.com"});
+    store_->AddStore(kStorageGroup, kStore);
+}
+
+std::string BenchServer::AddMailbox(const std::string& address) {
+    return store_->AddMailbox({address, kStorageGroup, kStore, "", "", "Inbox", true}).url;
+}
+
+void BenchServer::RegisterInbox(const std::string& mailboxUrl) {
+    auto sink = activation_.CreateObject("Morvane.MorvaneCls");
+    std::vector<platform::DispArg> args{{mailboxUrl, true},
+                                        {"inbox", true},
+                                        {"Morvane.reg", false},
+                                        {"onsyncsave", false},
+                                        {"Morvane.MorvaneCls", false},
+                                        {"SHALLOW", true},
+                                        {" WHERE \"DAV:ishidden\" = FALSE", false},
+                                        {"1", false}};
+    const platform::Variant result = sink->AsDispatch()->Invoke("CreateRegItem", args);
+    if (!result.IsString() || result.AsString() != "1")
+        throw std::runtime_error("the sink could not be registered");
 }
 
 void BenchServer::WriteSettings(const std::string& content) const {

@@ -1,8 +1,11 @@
+#include "platform/Activation.h"
 #include "platform/DirectoryAdo.h"
 #include "platform/StoreAdo.h"
 #include "platform/emulated/bridge/ServedClasses.h"
 #include "platform/emulated/bridge/ServedObject.h"
+#include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/store/StoreAdo.h"
 
 // ADO as the Windows programs use it: one connection class whose provider,
 // chosen at Open, is the store's ("ExOLEDB.DataSource") or the
@@ -13,6 +16,13 @@ namespace platform::emulated::served {
 namespace {
 
 using bridge::Value;
+
+// The store of the server this process works on now: MORVANE_SERVER is read
+// at every use, as the activation reads it, so that a process that changes
+// its server never writes into the one it began with.
+EmulatedStoreAdo CurrentStore() {
+    return EmulatedStoreAdo(ServerFolder(), SystemActivation());
+}
 
 // ADO error 3709.
 [[noreturn]] void ThrowInvalidConnection() {
@@ -53,7 +63,7 @@ void Open(Connection& connection, Args& args) {
         opened->Open(source, user, password, options);
         connection.directory = std::move(opened);
     } else {
-        auto opened = store::SystemAdo().CreateConnection();
+        auto opened = CurrentStore().CreateConnection();
         opened->SetProvider(connection.provider);
         opened->Open(source, user, password, options);
         connection.store = std::move(opened);
@@ -296,7 +306,7 @@ std::optional<Value> CreateAdoObject(const std::string& progId) {
     if (text::EqualsNoCase(progId, "ADODB.Connection"))
         return Serve(kConnection, Connection{});
     if (text::EqualsNoCase(progId, "ADODB.Record"))
-        return Serve(kStoreRecord, store::SystemAdo().CreateRecord());
+        return Serve(kStoreRecord, CurrentStore().CreateRecord());
     if (text::EqualsNoCase(progId, "ADODB.Command"))
         return Serve(kCommand, directory::SystemAdo().CreateCommand());
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,18 +27,24 @@ bridge::Value ServeEventRecord(std::shared_ptr<store::Record> record);
 
 // The store's event information lent to the peer for one call: the peer
 // reads its EventRecord while the call lasts; afterwards the object is
-// disconnected.
+// disconnected. beforeRecord, when given, runs at every request for the
+// record before it is answered; what it throws fails the request.
 class LentEventInfo {
   public:
-    explicit LentEventInfo(store::EventInfo& eventInfo);
+    explicit LentEventInfo(store::EventInfo& eventInfo, std::function<void()> beforeRecord = {});
     ~LentEventInfo();
     LentEventInfo(const LentEventInfo&) = delete;
     LentEventInfo& operator=(const LentEventInfo&) = delete;
 
     const bridge::Value& value() const { return value_; }
 
+    struct Lent {
+        store::EventInfo* eventInfo;
+        std::function<void()> beforeRecord;
+    };
+
   private:
-    std::shared_ptr<store::EventInfo*> slot_;
+    std::shared_ptr<Lent> lent_;
     bridge::Value value_;
 };
 

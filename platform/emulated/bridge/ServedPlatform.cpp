@@ -17,25 +17,29 @@ Value CreateByProgId(const std::string& progId) {
     throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
 }
 
-using EventInfoSlot = std::shared_ptr<store::EventInfo*>;
+using EventInfoSlot = std::shared_ptr<LentEventInfo::Lent>;
 const ServedClass<EventInfoSlot> kEventInfo{
     "EventInfo",
     {{"EventRecord",
       [](EventInfoSlot& slot, Args&) {
-          if (*slot == nullptr)
+          if (slot->eventInfo == nullptr)
               bridge::ThrowDisconnected("the event this information belongs to is over");
-          return ServeEventRecord((*slot)->EventRecord());
+          if (slot->beforeRecord)
+              slot->beforeRecord();
+          return ServeEventRecord(slot->eventInfo->EventRecord());
       },
       {},
       {}}}};
 
 }  // namespace
 
-LentEventInfo::LentEventInfo(store::EventInfo& eventInfo)
-    : slot_(std::make_shared<store::EventInfo*>(&eventInfo)), value_(Serve(kEventInfo, slot_)) {}
+LentEventInfo::LentEventInfo(store::EventInfo& eventInfo, std::function<void()> beforeRecord)
+    : lent_(std::make_shared<Lent>(Lent{&eventInfo, std::move(beforeRecord)})),
+      value_(Serve(kEventInfo, lent_)) {}
 
 LentEventInfo::~LentEventInfo() {
-    *slot_ = nullptr;
+    lent_->eventInfo = nullptr;
+    lent_->beforeRecord = nullptr;
 }
 
 void ServePlatform(bridge::Channel& channel) {

@@ -14,6 +14,7 @@
 #include "platform/emulated/bridge/ServedClasses.h"
 #include "platform/emulated/bridge/WinePaths.h"
 #include "platform/emulated/bridge/WineProcess.h"
+#include "platform/emulated/db/Faults.h"
 
 namespace platform::emulated {
 
@@ -22,6 +23,7 @@ namespace {
 using bridge::Value;
 
 constexpr int32_t kServerExecFailure = hresult::FromUnsigned(0x80080005);
+constexpr std::string_view kHostEndFault = "host.end";
 // A host's first start may make the prefix (seconds, minutes on a loaded
 // machine); a call that hears nothing from the host for a minute is hung.
 constexpr int kStartLimitMs = 300000;
@@ -146,9 +148,20 @@ class HostedObject final : public ComObject,
             return result.AsVariant();
         });
     }
+    // A fault planted at "host.end" ends the host while it waits in the
+    // begin phase of an event, as a crash would end it. It is looked up
+    // through the store's snapshot of that phase on this thread, whose
+    // connection may take a use of it.
+    void EndHostOnPlantedFault(const std::string& urlItem) {
+        ServerDb* snapshot = ServerDb::SnapshotOnThisThread();
+        if (snapshot == nullptr || !Faults(*snapshot).Take(kHostEndFault, urlItem))
+            return;
+        host_->End();
+        bridge::ThrowDisconnected("the Windows host ended during the event");
+    }
     int32_t Event(const char* method, store::EventInfo& eventInfo, const std::string& urlItem,
                   int32_t flags) {
-        served::LentEventInfo lent(eventInfo);
+        served::LentEventInfo lent(eventInfo, [this, &urlItem] { EndHostOnPlantedFault(urlItem); });
         std::vector<Value> results =
             host_->Call("host.event", {Value::OfObject(instance_), Value(method), lent.value(),
                                        Value(urlItem), Value(flags)});

@@ -10,7 +10,7 @@ namespace platform::emulated {
 
 struct FaultOperation {
     std::string_view name;
-    std::string_view part;  // "store", "directory" or "catalog"
+    std::string_view part;  // "store", "directory", "catalog" or "bridge"
     std::string_view what;
 };
 
@@ -38,6 +38,9 @@ inline constexpr FaultOperation kFaultOperations[] = {
     {"catalog.installcomponent", "catalog", "InstallComponent (URL: the application's name)"},
     {"catalog.createservice", "catalog",
      "CreateServiceForApplication (URL: the application's name)"},
+    {"host.end", "bridge",
+     "a sink's Windows host ending as in a crash, in the begin phase of a save or delete (URL: "
+     "the item in flight)"},
 };
 
 bool IsFaultOperation(std::string_view name);

@@ -29,6 +29,7 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 bin=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 lab="$bin/morvane-lab"
 loader="${MORVANE_WINE:-/usr/lib/wine/wine}"
 export MORVANE_WINEPREFIX="${MORVANE_WINEPREFIX:-$HOME/.local/share/morvane/wine}"
@@ -39,8 +40,9 @@ work=$(mktemp -d)
 wine_session() { WINEPREFIX="$MORVANE_WINEPREFIX" /usr/lib/wine/wineserver "$@" 2>/dev/null; }
 # A Wine session started on another display cannot open windows here; and
 # none is left running at the end.
-wine_session -k || true
-trap 'wine_session -k || true; rm -rf "$work"' EXIT
+end_wine_session() { wine_session -k && wine_session -w || true; }
+end_wine_session
+trap 'end_wine_session; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAILED: $*"
@@ -111,21 +113,14 @@ on windows "$lab" catalog list --json | tr -d ' \n' |
     fail "no COM+ application with the class and its service: $(on windows "$lab" catalog list)"
 passed "a fresh server: both builds install the same COM+ application"
 
-# Two Inboxes per mailbox and one mailbox store store-wide, registered
-# through each build's own library (the Windows one in the Windows host).
-base="http://ex1/exadmin/morvane.test/mbx"
-archive=$(on linux "$lab" store list | awk '/Archive Store/ { print $NF }')
-register() {
-    local status
-    status=$("$lab" invoke Morvane.MorvaneCls CreateRegItem "$base/$1" "$2" Morvane.reg \
-        onsyncsave Morvane.MorvaneCls "$3" ' WHERE "DAV:ishidden" = FALSE' 1)
-    [ "$status" = 1 ] || fail "registering $1: $status"
-}
+# The demo's registrations, two Inboxes and the Archive Store store-wide,
+# made through each build's own library (the Windows one in the Windows
+# host).
+source "$root/scripts/demo-registrations.sh"
 for twin in linux windows; do
-    on "$twin" register anna.berger@morvane.test inbox SHALLOW
-    on "$twin" register frank.mueller@morvane.test inbox SHALLOW
-    on "$twin" register "$archive" StoreEvents/GlobalEvents ANY
+    on "$twin" register_demo_sinks >/dev/null || fail "registering on the $twin twin"
 done
+base="http://ex1/exadmin/morvane.test/mbx"
 on linux "$lab" registrations --json >"$work/registered.json"
 renew_on_both 0
 [ ! -s "$work/log" ] || fail "a clean renewal logged: $(cat "$work/log")"

@@ -151,17 +151,20 @@ passed "planted faults: the same log lines and exit status 1 on both builds"
 
 # The native window against the form's model on Linux, on the same server
 # (its library then runs in the Windows host) and on the Linux twin.
-on linux "$bin/setup_model_probe" >"$work/linux.lists"
-on windows "$bin/setup_model_probe" >"$work/model.lists"
+for twin in linux windows; do
+    on "$twin" "$bin/setup_model_probe" >"$work/$twin-model.lists" ||
+        fail "the model's lists on the $twin twin could not be read"
+done
 on windows timeout 180 "$lab" wine setup_window_probe.exe MorvaneSetup.exe >"$work/window.lists" ||
     fail "the window probe failed"
 [ "$(tail -n 1 "$work/window.lists")" = "exit 0" ] || fail "Exit did not end the program with 0"
 sed -i '$d' "$work/window.lists"
-grep -q '^Check4 = 0, enabled: MbxUninstList$' "$work/linux.lists" &&
-    grep -q '^  \[ \] .* / anna.berger@morvane.test / aberger$' "$work/linux.lists" ||
-    fail "the model's lists miss the registered mailboxes: $(cat "$work/linux.lists")"
-diff "$work/linux.lists" "$work/model.lists" || fail "the model's lists differ between the twins"
-diff "$work/linux.lists" "$work/window.lists" || fail "the native window's lists differ"
+lists="$work/linux-model.lists"
+grep -q '^Check4 = 0, enabled: MbxUninstList$' "$lists" &&
+    grep -q '^  \[ \] .* / anna.berger@morvane.test / aberger$' "$lists" ||
+    fail "the model's lists miss the registered mailboxes: $(cat "$lists")"
+diff "$lists" "$work/windows-model.lists" || fail "the model's lists differ between the twins"
+diff "$lists" "$work/window.lists" || fail "the native window's lists differ"
 passed "the native window's four lists hold what the form's model holds"
 
 # "Uninstall completely", answered Yes, with every unregistered mailbox

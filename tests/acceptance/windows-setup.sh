@@ -136,8 +136,6 @@ both "$lab" fault add catalog.populate --count 2 --hresult 0x80004005 \
 both "$lab" fault add transaction.commit --url "$base/anna.berger@morvane.test*" \
     --hresult 0x80004005 --description "store planted" >/dev/null
 renew_on_both 1
-on windows "$lab" fault list --json | grep -q '"operation": "transaction.commit"' ||
-    fail "the planted store fault went"
 both "$lab" fault clear >/dev/null
 account="Morvane COM+ Application using '$USER' account - ERROR: -2147467259 catalog planted"
 printf '%s\r\n\r\n' \

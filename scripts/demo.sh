@@ -27,8 +27,7 @@ done
 # installation puts them, and run from there.
 export MORVANE_SERVER="$(dirname "$bin")/demo-server"
 programs="$MORVANE_SERVER/Morvane"
-domain=morvane.test
-mailbox_url() { echo "http://ex1/exadmin/$domain/mbx/$1"; }
+source "$(dirname "$0")/demo-registrations.sh"
 
 heading() { printf '\n== %s ==\n' "$1"; }
 
@@ -36,23 +35,6 @@ heading() { printf '\n== %s ==\n' "$1"; }
 display_format() {
     printf '[Morvane Settings]\r\nSCLDisplayFormat=%s\r\n' "$1" >"$programs/Morvane.ini"
     echo "Display format: $1"
-}
-
-# The system mailbox of a mailbox store, from "store list --json".
-system_mailbox() {
-    "$lab" store list --json | awk -v store="$1" '
-        /"name":/ { found = index($0, "\"" store "\"") > 0 }
-        /"systemmailbox":/ && found { gsub(/.*: "|",?$/, ""); print; exit }'
-}
-
-# CreateRegItem as the setup program calls it; prints the sink's status.
-register() {
-    local url=$1 folder=$2 scope=$3
-    local status
-    status=$("$lab" invoke Morvane.MorvaneCls CreateRegItem "$url" "$folder" Morvane.reg \
-        onsyncsave Morvane.MorvaneCls "$scope" ' WHERE "DAV:ishidden" = FALSE' 1)
-    printf '  %-8s %-72s -> %s\n' "$scope" "$url/$folder" "$status"
-    [ "$status" = 1 ]
 }
 
 deliver() {
@@ -72,14 +54,7 @@ echo "Installed into $programs: $(cd "$programs" && ls | tr '\n' ' ')"
 "$lab" regsvr "$programs/Morvane.so"
 
 heading "Registering the sink through its own methods"
-archive_system=$(system_mailbox "Archive Store")
-if [ -z "$archive_system" ]; then
-    echo "demo: the Archive Store has no system mailbox" >&2
-    exit 1
-fi
-register "$(mailbox_url anna.berger@$domain)" inbox SHALLOW
-register "$(mailbox_url frank.mueller@$domain)" inbox SHALLOW
-register "$(mailbox_url "$archive_system")" StoreEvents/GlobalEvents ANY
+register_demo_sinks
 echo
 "$lab" registrations
 

@@ -76,9 +76,11 @@ const std::vector<FailingCall> kFailingCalls = {
     {Method::Remove, Place::Inbox, "record.open", "<item>", E_FAIL, kItemLine},
     {Method::Remove, Place::Inbox, "record.delete", "<item>", E_FAIL, kItemLine},
     {Method::Remove, Place::Inbox, "record.open", "<item>", DB_E_NOTFOUND, "0"},
-    // The first try, on the literal path, may fail: for an Inbox named
-    // "Inbox" no second one is made.
-    {Method::Check, Place::Inbox, "record.open", "<mailbox>/inbox/Morvane.reg", E_FAIL, "0"},
+    // The first try, on the literal path, fails for another reason than the
+    // item's absence: for an Inbox named "Inbox" no second one is made, so
+    // that failure is the answer, not "not registered".
+    {Method::Check, Place::Inbox, "record.open", "<mailbox>/inbox/Morvane.reg", E_FAIL,
+     "[<date>] <folder> - ERROR: -2147467259 planted"},
     {Method::Check, Place::LocalisedInbox, "connection.open", "<mailbox>", E_FAIL, kMailboxLine},
     {Method::Check, Place::LocalisedInbox, "record.open", "<mailbox>", E_FAIL, kMailboxLine},
     {Method::Check, Place::LocalisedInbox, "field.read", "<mailbox>", E_FAIL, kMailboxLine},

@@ -37,7 +37,7 @@ std::string SinkLibrary::Unavailable() const {
     for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe", "Morvane.dll"}) {
         if (bin.empty() || !std::filesystem::is_regular_file(bin / file))
             return std::string("MORVANE_WINDOWS_BIN holds no ") + file +
-                   ": build the preset win32 with its tests (-DMORVANE_BUILD_TESTS=ON)";
+                   ": build the preset win32";
     }
     return "";
 }

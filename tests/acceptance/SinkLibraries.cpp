@@ -36,8 +36,7 @@ std::string SinkLibrary::Unavailable() const {
     const std::filesystem::path bin = WindowsBin();
     for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe", "Morvane.dll"}) {
         if (bin.empty() || !std::filesystem::is_regular_file(bin / file))
-            return std::string("MORVANE_WINDOWS_BIN holds no ") + file +
-                   ": build the preset win32";
+            return std::string("MORVANE_WINDOWS_BIN holds no ") + file + ": build the preset win32";
     }
     return "";
 }

@@ -52,7 +52,8 @@ class PosixSocket final : public Socket {
 
     Received Receive(uint8_t* data, size_t size, int limitMs) override {
         while (size > 0) {
-            if (!WaitReadable(handle_, limitMs))
+            // Without a limit the read itself waits.
+            if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
                 return Received::TimedOut;
             const ssize_t got = recv(handle_, data, size, 0);
             if (got < 0 && errno == EINTR)

@@ -56,7 +56,8 @@ class WinsockSocket final : public Socket {
 
     Received Receive(uint8_t* data, size_t size, int limitMs) override {
         while (size > 0) {
-            if (!WaitReadable(handle_, limitMs))
+            // Without a limit the read itself waits.
+            if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
                 return Received::TimedOut;
             const int got = recv(handle_, reinterpret_cast<char*>(data),
                                  static_cast<int>(size > 0x10000000 ? 0x10000000 : size), 0);

@@ -1,7 +1,6 @@
 #include "platform/emulated/bridge/BridgeServer.h"
 
 #include <atomic>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -21,24 +20,11 @@ namespace {
 // A Wine process introduces itself within this time after connecting.
 constexpr int kIntroductionLimitMs = 30000;
 
-std::string NewToken() {
-    std::ifstream random("/dev/urandom", std::ios::binary);
-    unsigned char bytes[16] = {};
-    random.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string token;
-    for (unsigned char byte : bytes) {
-        token += kDigits[byte >> 4];
-        token += kDigits[byte & 15];
-    }
-    return token;
-}
-
 }  // namespace
 
 struct BridgeServer::State {
     bridge::Listener listener;
-    std::string token = NewToken();
+    std::string token = wine::NewBridgeToken();
     std::atomic<bool> stopping{false};
     std::mutex mutex;
     std::map<int, bridge::Channel*> open;

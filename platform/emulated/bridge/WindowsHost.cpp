@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/ComError.h"
 #include "platform/bridge/BridgeErrors.h"
@@ -36,19 +35,6 @@ int LimitMs(const char* variable, int fallback) {
     return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
 }
 
-std::string RandomToken() {
-    std::ifstream random("/dev/urandom", std::ios::binary);
-    unsigned char bytes[16] = {};
-    random.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    std::string token;
-    for (unsigned char byte : bytes) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        token += kDigits[byte >> 4];
-        token += kDigits[byte & 15];
-    }
-    return token;
-}
-
 [[noreturn]] void ThrowStartFailure(const std::string& detail) {
     throw ComError(kServerExecFailure, "Server execution failed (the Windows host " + detail + ")");
 }
@@ -77,7 +63,7 @@ std::shared_ptr<WindowsHost> StartHost() {
     if (!std::filesystem::exists(std::filesystem::path(prefix) / "system.reg"))
         wine::PreparePrefix(prefix, bin);
     bridge::Listener listener;
-    const std::string token = RandomToken();
+    const std::string token = wine::NewBridgeToken();
     const pid_t process = wine::StartWindowsProgram(
         bin + "/MorvaneSinkHost.exe", {},
         wine::WineEnvironment(prefix,

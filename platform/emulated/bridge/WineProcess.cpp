@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -135,6 +136,20 @@ int WaitForProcess(pid_t process, int limitMs) {
 void KillProcess(pid_t process) {
     kill(process, SIGKILL);
     WaitForProcess(process, -1);
+}
+
+std::string NewBridgeToken() {
+    std::ifstream random("/dev/urandom", std::ios::binary);
+    unsigned char bytes[16] = {};
+    if (!random.read(reinterpret_cast<char*>(bytes), sizeof bytes))
+        ThrowExecFailure("no random source for the bridge's token");
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string token;
+    for (unsigned char byte : bytes) {
+        token += kDigits[byte >> 4];
+        token += kDigits[byte & 15];
+    }
+    return token;
 }
 
 void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder) {

@@ -31,6 +31,10 @@ int WaitForProcess(pid_t process, int limitMs);
 // Ends the process now and reaps it.
 void KillProcess(pid_t process);
 
+// A secret a Wine process started for the bridge introduces itself with:
+// 32 hexadecimal digits from the system's random source.
+std::string NewBridgeToken();
+
 // Makes the prefix ready for the bridge once per process (and across
 // processes under a lock): creates it when missing, registers the bridge's
 // classes under the platform's ProgIDs and checks that they hold. Failures

@@ -19,8 +19,8 @@ constexpr int32_t kLastInteger = 32767;  // the 16-bit position counter's limit
 // followed by " COM+ Application" or " event source".
 void LogFailure(ErrorLog& log, const std::string& verb, const std::string& what,
                 const std::string& accountName, const ComError& error) {
-    log.AddMessage(FailureText("Attempt to " + verb + " " + what + " using '" + accountName + "' account",
-                               error));
+    log.AddMessage(FailureText(
+        "Attempt to " + verb + " " + what + " using '" + accountName + "' account", error));
 }
 
 std::string Application(const std::string& appName) {

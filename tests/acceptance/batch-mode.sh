@@ -13,8 +13,11 @@
 #            folder with -b appended (default ./MorvaneSetup); its last word
 #            names the program file, copied there from BIN
 #   LIBRARY  the sink library's file in BIN (default Morvane.so)
-# The Windows build under Wine, for example:
-#   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll batch-mode.sh BIN
+#   PROGRAM_FILES  where the program and library files are, if not in BIN
+# The Windows build under Wine (it needs a display), for example:
+#   PROGRAM="xvfb-run -a morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
+#   PROGRAM_FILES=build/win32/bin batch-mode.sh build/default/bin
+# Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
 bin="$1"
@@ -27,7 +30,12 @@ export PATH="$bin:$PATH"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
 program_file="${program##* }"
-cp "$bin/$library" "$bin/${program_file#./}" "$work/"
+files="${PROGRAM_FILES:-$bin}"
+[ -f "$files/$library" ] && [ -f "$files/${program_file#./}" ] || {
+    echo "skipped: $files holds no $library and ${program_file#./}"
+    exit 77
+}
+cp "$files/$library" "$files/${program_file#./}" "$work/"
 cd "$work"
 
 fail() { echo "FAILED: $*"; exit 1; }

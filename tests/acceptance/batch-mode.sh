@@ -14,9 +14,9 @@
 #            names the program file, copied there from BIN
 #   LIBRARY  the sink library's file in BIN (default Morvane.so)
 #   PROGRAM_FILES  where the program and library files are, if not in BIN
-# The Windows build under Wine (it needs a display), for example:
-#   PROGRAM="xvfb-run -a morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
-#   PROGRAM_FILES=build/win32/bin batch-mode.sh build/default/bin
+# The Windows build under Wine, on a display, for example:
+#   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
+#   PROGRAM_FILES=build/win32/bin tests/acceptance/on-wine-display.sh batch-mode.sh build/default/bin
 # Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
@@ -27,7 +27,9 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
 export PATH="$bin:$PATH"
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+# The Linux program runs without a display, as from cron; a program given
+# keeps the environment's (the Windows one needs one under Wine).
+[ -n "${PROGRAM:-}" ] || unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
 program_file="${program##* }"
 files="${PROGRAM_FILES:-$bin}"

@@ -188,13 +188,6 @@ int STDAPICALLTYPE MorvaneBridgePrepare() {
 // MorvaneSinkHost.exe: serves the server that started it until it ends
 // the connection.
 int STDAPICALLTYPE MorvaneBridgeHost() {
-    // The apartment's window goes on a desktop of the host's own: a host
-    // runs without a display, and had it opened the prefix's shared
-    // desktop, that desktop would have no display either, so that Windows
-    // programs with one could open no window while it lasts.
-    if (HDESK desktop =
-            CreateDesktopW(L"MorvaneSinkHost", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
-        SetThreadDesktop(desktop);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 3;
     int status = 0;

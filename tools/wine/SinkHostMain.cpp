@@ -9,6 +9,13 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    // Its windows (an apartment's, COM's) go on a desktop of the host's
+    // own: a host runs without a display, and had it opened the prefix's
+    // shared desktop, that desktop would have no display either, so that
+    // Windows programs with one could open no window while it lasts.
+    if (HDESK desktop =
+            CreateDesktopW(L"MorvaneSinkHost", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
+        SetThreadDesktop(desktop);
     wchar_t path[MAX_PATH] = {};
     std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     folder.erase(folder.find_last_of(L"\\/") + 1);

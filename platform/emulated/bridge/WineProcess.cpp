@@ -29,6 +29,8 @@ constexpr int32_t kServerExecFailure = hresult::FromUnsigned(0x80080005);
 // A cold prefix is made in about a dozen seconds; a busy machine may take
 // several times that.
 constexpr int kPrepareLimitMs = 300000;
+// Wine's server ends a few seconds after its last process.
+constexpr int kSessionEndLimitMs = 30000;
 
 [[noreturn]] void ThrowExecFailure(const std::string& detail) {
     throw ComError(kServerExecFailure, "Server execution failed (" + detail + ")");
@@ -45,6 +47,31 @@ std::string WineLoader() {
         return chosen;
     // The shipped programs are 32-bit: the loader of 32-bit Wine.
     return std::filesystem::exists("/usr/lib/wine/wine") ? "/usr/lib/wine/wine" : "wine";
+}
+
+// Starts words[0] (found on PATH) with the words as its arguments.
+pid_t Spawn(std::vector<std::string> words, std::vector<std::string> environment, bool quiet) {
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) {
+        for (int stream : {0, 1, 2})
+            posix_spawn_file_actions_addopen(&actions, stream, "/dev/null",
+                                             stream == 0 ? O_RDONLY : O_WRONLY, 0);
+    }
+    pid_t process = 0;
+    const int failed = posix_spawnp(&process, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        ThrowExecFailure("cannot start " + words[0] + ": " + std::strerror(failed));
+    return process;
 }
 
 }  // namespace
@@ -92,29 +119,7 @@ pid_t StartWindowsProgram(const std::string& program, const std::vector<std::str
                           const std::vector<std::string>& environment, bool quiet) {
     std::vector<std::string> words{WineLoader(), program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> variables = environment;
-    std::vector<char*> envp;
-    for (std::string& variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        for (int stream : {0, 1, 2})
-            posix_spawn_file_actions_addopen(&actions, stream, "/dev/null",
-                                             stream == 0 ? O_RDONLY : O_WRONLY, 0);
-    }
-    pid_t process = 0;
-    const int failed = posix_spawnp(&process, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        ThrowExecFailure("cannot start " + words[0] + ": " + std::strerror(failed));
-    return process;
+    return Spawn(std::move(words), environment, quiet);
 }
 
 int WaitForProcess(pid_t process, int limitMs) {
@@ -136,6 +141,19 @@ int WaitForProcess(pid_t process, int limitMs) {
 void KillProcess(pid_t process) {
     kill(process, SIGKILL);
     WaitForProcess(process, -1);
+}
+
+void AwaitSessionEnd(const std::string& prefixFolder) {
+    const std::string server = std::filesystem::exists("/usr/lib/wine/wineserver")
+                                   ? "/usr/lib/wine/wineserver"
+                                   : "wineserver";
+    try {
+        const pid_t process = Spawn({server, "-w"}, WineEnvironment(prefixFolder), true);
+        if (WaitForProcess(process, kSessionEndLimitMs) < 0)
+            KillProcess(process);
+    } catch (const ComError&) {
+        // Without Wine's server there is no session to wait for.
+    }
 }
 
 std::string NewBridgeToken() {
@@ -170,6 +188,7 @@ void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder
         int handle;
         ~Unlock() { close(handle); }
     } unlock{lockHandle};
+    const bool made = !std::filesystem::exists(std::filesystem::path(prefixFolder) / "system.reg");
     const pid_t process = StartWindowsProgram(binFolder + "/MorvaneSinkHost.exe", {"--prepare"},
                                               WineEnvironment(prefixFolder), true);
     const int status = WaitForProcess(process, kPrepareLimitMs);
@@ -179,6 +198,11 @@ void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder
         ThrowExecFailure("the Wine prefix " + prefixFolder +
                          " could not be prepared for the bridge (status " + std::to_string(status) +
                          ")");
+    // Making a prefix starts Wine's desktop on whatever display this
+    // process has, maybe none: that session ends before a program that
+    // opens windows starts one of its own.
+    if (made)
+        AwaitSessionEnd(prefixFolder);
     prepared.insert(prefixFolder + "\n" + binFolder);
 }
 

@@ -31,6 +31,10 @@ int WaitForProcess(pid_t process, int limitMs);
 // Ends the process now and reaps it.
 void KillProcess(pid_t process);
 
+// Waits until the prefix's Wine session (its server and services) has
+// ended, at most half a minute.
+void AwaitSessionEnd(const std::string& prefixFolder);
+
 // A secret a Wine process started for the bridge introduces itself with:
 // 32 hexadecimal digits from the system's random source.
 std::string NewBridgeToken();

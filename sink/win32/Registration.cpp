@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/ClassesRoot.h"
 #include "platform/win32/WideText.h"
 #include "sink/ProductWord.h"
 #include "sink/win32/ModuleState.h"
@@ -11,11 +12,7 @@ namespace morvane_com {
 
 namespace {
 
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
+using platform::win32::GuidText;
 
 std::wstring ProgId() {
     std::wstring word = platform::win32::Utf8ToWide(kProductWord);
@@ -24,20 +21,6 @@ std::wstring ProgId() {
 
 std::wstring ClassKey() {
     return L"CLSID\\" + GuidText(CLSID_MorvaneCls);
-}
-
-// Writes the default value (name empty) or a named value of a key under
-// HKEY_CLASSES_ROOT, creating the key.
-HRESULT SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle = nullptr;
-    LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                  &handle, nullptr);
-    if (status != ERROR_SUCCESS)
-        return HRESULT_FROM_WIN32(status);
-    status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return HRESULT_FROM_WIN32(status);
 }
 
 // Deletes a key with everything below it (RegDeleteTree is newer than the
@@ -95,7 +78,8 @@ HRESULT RegisterClassEntries() {
         {progId + L"\\CLSID", nullptr, GuidText(CLSID_MorvaneCls)},
     };
     for (const auto& entry : entries) {
-        HRESULT hr = SetValue(entry.key, entry.name, entry.value);
+        HRESULT hr = HRESULT_FROM_WIN32(
+            platform::win32::SetClassesRootText(entry.key, entry.name, entry.value));
         if (FAILED(hr))
             return hr;
     }

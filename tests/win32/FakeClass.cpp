@@ -1,5 +1,6 @@
 #include "tests/win32/FakeClass.h"
 
+#include "platform/win32/ClassesRoot.h"
 #include "platform/win32/WideText.h"
 
 namespace fakes {
@@ -54,22 +55,12 @@ bool ReadClsid(const std::string& progId, std::wstring& clsid) {
     return status == ERROR_SUCCESS;
 }
 
-bool WriteClsid(const std::string& progId, const wchar_t* text) {
-    std::wstring key = ClsidKey(progId);
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    LONG status = RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                 static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
+bool WriteClsid(const std::string& progId, const std::wstring& text) {
+    return platform::win32::SetClassesRootText(ClsidKey(progId), nullptr, text) == ERROR_SUCCESS;
 }
 
 bool PointProgIdAt(const std::string& progId, const CLSID& clsid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(clsid, text, 40);
-    return WriteClsid(progId, text);
+    return WriteClsid(progId, platform::win32::GuidText(clsid));
 }
 
 }  // namespace
@@ -92,7 +83,7 @@ FakeClassRegistration::~FakeClassRegistration() {
     if (factory_ != nullptr)
         factory_->Release();
     if (hadProgId_) {
-        WriteClsid(progId_, previousClsid_.c_str());
+        WriteClsid(progId_, previousClsid_);
     } else {
         RegDeleteKeyW(HKEY_CLASSES_ROOT, ClsidKey(progId_).c_str());
         RegDeleteKeyW(HKEY_CLASSES_ROOT, platform::win32::Utf8ToWide(progId_).c_str());

@@ -1,29 +1,14 @@
 #include <cwctype>
 #include <string>
 
+#include "platform/win32/ClassesRoot.h"
 #include "tools/wine/BridgeClasses.h"
 
 namespace wine_bridge {
 
 namespace {
 
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-LONG SetText(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle = nullptr;
-    LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                  &handle, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return status;
-}
+using platform::win32::GuidText;
 
 std::wstring GetText(const std::wstring& key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
@@ -56,7 +41,7 @@ LONG RegisterClass(const wchar_t* progId, const CLSID& clsid, const std::wstring
         {classKey + L"\\InprocServer32", L"ThreadingModel", L"Both"},
     };
     for (const auto& entry : entries) {
-        LONG status = SetText(entry.key, entry.name, entry.value);
+        LONG status = platform::win32::SetClassesRootText(entry.key, entry.name, entry.value);
         if (status != ERROR_SUCCESS)
             return status;
     }

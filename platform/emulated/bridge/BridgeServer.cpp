@@ -87,9 +87,8 @@ BridgeServer::~BridgeServer() {
         connection.join();
 }
 
-std::vector<std::pair<std::string, std::string>> BridgeServer::ClientEnvironment() const {
-    return {{"MORVANE_BRIDGE", "127.0.0.1:" + std::to_string(state_->listener.Port())},
-            {"MORVANE_BRIDGE_TOKEN", state_->token}};
+std::map<std::string, std::string> BridgeServer::ClientEnvironment() const {
+    return wine::BridgeEnvironment(state_->listener.Port(), state_->token);
 }
 
 int RunWindowsProgram(const std::string& program, const std::vector<std::string>& arguments) {
@@ -97,11 +96,8 @@ int RunWindowsProgram(const std::string& program, const std::vector<std::string>
     const std::string prefix = wine::PrefixFolder();
     wine::PreparePrefix(prefix, bin);
     BridgeServer server;
-    std::map<std::string, std::string> additions;
-    for (const auto& [name, value] : server.ClientEnvironment())
-        additions[name] = value;
     const pid_t process = wine::StartWindowsProgram(
-        program, arguments, wine::WineEnvironment(prefix, additions), false);
+        program, arguments, wine::WineEnvironment(prefix, server.ClientEnvironment()), false);
     return wine::WaitForProcess(process, -1);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ class BridgeServer {
     BridgeServer& operator=(const BridgeServer&) = delete;
 
     // The environment that leads a Wine process here.
-    std::vector<std::pair<std::string, std::string>> ClientEnvironment() const;
+    std::map<std::string, std::string> ClientEnvironment() const;
 
   private:
     struct State;

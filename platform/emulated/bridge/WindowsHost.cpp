@@ -66,10 +66,7 @@ std::shared_ptr<WindowsHost> StartHost() {
     const std::string token = wine::NewBridgeToken();
     const pid_t process = wine::StartWindowsProgram(
         bin + "/MorvaneSinkHost.exe", {},
-        wine::WineEnvironment(prefix,
-                              {{"MORVANE_BRIDGE", "127.0.0.1:" + std::to_string(listener.Port())},
-                               {"MORVANE_BRIDGE_TOKEN", token}}),
-        true);
+        wine::WineEnvironment(prefix, wine::BridgeEnvironment(listener.Port(), token)), true);
     std::unique_ptr<bridge::Channel> channel;
     try {
         channel = bridge::Channel::Accept(AwaitHost(listener, process), token, kLeaveLimitMs);

@@ -41,12 +41,16 @@ std::string Environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
+// One of Wine's programs: the one Debian's 32-bit Wine installs (the
+// shipped programs are 32-bit), else the one on PATH.
+std::string WineTool(const std::string& name) {
+    const std::string installed = "/usr/lib/wine/" + name;
+    return std::filesystem::exists(installed) ? installed : name;
+}
+
 std::string WineLoader() {
     std::string chosen = Environment("MORVANE_WINE");
-    if (!chosen.empty())
-        return chosen;
-    // The shipped programs are 32-bit: the loader of 32-bit Wine.
-    return std::filesystem::exists("/usr/lib/wine/wine") ? "/usr/lib/wine/wine" : "wine";
+    return chosen.empty() ? WineTool("wine") : chosen;
 }
 
 // Starts words[0] (found on PATH) with the words as its arguments.
@@ -144,11 +148,9 @@ void KillProcess(pid_t process) {
 }
 
 void AwaitSessionEnd(const std::string& prefixFolder) {
-    const std::string server = std::filesystem::exists("/usr/lib/wine/wineserver")
-                                   ? "/usr/lib/wine/wineserver"
-                                   : "wineserver";
     try {
-        const pid_t process = Spawn({server, "-w"}, WineEnvironment(prefixFolder), true);
+        const pid_t process =
+            Spawn({WineTool("wineserver"), "-w"}, WineEnvironment(prefixFolder), true);
         if (WaitForProcess(process, kSessionEndLimitMs) < 0)
             KillProcess(process);
     } catch (const ComError&) {
@@ -168,6 +170,11 @@ std::string NewBridgeToken() {
         token += kDigits[byte & 15];
     }
     return token;
+}
+
+std::map<std::string, std::string> BridgeEnvironment(uint16_t port, const std::string& token) {
+    return {{"MORVANE_BRIDGE", "127.0.0.1:" + std::to_string(port)},
+            {"MORVANE_BRIDGE_TOKEN", token}};
 }
 
 void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder) {

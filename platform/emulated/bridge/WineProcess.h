@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ void AwaitSessionEnd(const std::string& prefixFolder);
 // A secret a Wine process started for the bridge introduces itself with:
 // 32 hexadecimal digits from the system's random source.
 std::string NewBridgeToken();
+
+// The environment that leads a Wine process to the bridge listening on the
+// port of 127.0.0.1, to introduce itself with the token.
+std::map<std::string, std::string> BridgeEnvironment(uint16_t port, const std::string& token);
 
 // Makes the prefix ready for the bridge once per process (and across
 // processes under a lock): creates it when missing, registers the bridge's

@@ -53,10 +53,9 @@ register_demo_sinks >/dev/null
 
 # The Windows host of the registrations opened a Wine session without a
 # display, in which no window opens: the window gets a session of its own.
-end_wine_session || true
 # The probe starts the window and prints its lists once the first walk has
 # filled them; the window stays until the file "taken" exists.
-xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+"$root/scripts/on-wine-display.sh" sh -c '
     "$1" wine setup_window_probe.exe MorvaneSetup.exe --hold taken >lists.txt &
     status=1
     for attempt in $(seq 600); do
@@ -77,6 +76,5 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     done
     touch taken
     wait
-    WINEPREFIX="$MORVANE_WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null
     exit $status' sh "$lab" "$picture"
 echo "The setup window under Wine on the demo server: $picture"

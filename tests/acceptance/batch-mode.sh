@@ -16,7 +16,8 @@
 #   PROGRAM_FILES  where the program and library files are, if not in BIN
 # The Windows build under Wine, on a display, for example:
 #   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
-#   PROGRAM_FILES=build/win32/bin tests/acceptance/on-wine-display.sh batch-mode.sh build/default/bin
+#   PROGRAM_FILES=build/win32/bin scripts/on-wine-display.sh \
+#   tests/acceptance/batch-mode.sh build/default/bin
 # Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail

@@ -16,7 +16,8 @@
 #
 # Usage: windows-setup.sh BIN_DIR   (the Linux build's bin folder)
 # The Windows build's bin folder is $MORVANE_WINDOWS_BIN, the Wine prefix
-# $MORVANE_WINEPREFIX. Without a display it runs itself on a virtual one.
+# $MORVANE_WINEPREFIX. It runs itself on a virtual display, in a Wine
+# session of its own.
 # Exit status 77: no Windows build with its tooling, skipped.
 set -euo pipefail
 windows_bin="${MORVANE_WINDOWS_BIN:-}"
@@ -25,24 +26,17 @@ if [ ! -f "$windows_bin/MorvaneBridge.dll" ]; then
         "(cmake --preset win32, then build it)"
     exit 77
 fi
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-bin=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
+export MORVANE_WINEPREFIX="${MORVANE_WINEPREFIX:-$HOME/.local/share/morvane/wine}"
+[ -n "${MORVANE_WINE_DISPLAY:-}" ] || exec "$root/scripts/on-wine-display.sh" "$0" "$@"
+bin=$(cd "$1" && pwd)
 lab="$bin/morvane-lab"
 loader="${MORVANE_WINE:-/usr/lib/wine/wine}"
-export MORVANE_WINEPREFIX="${MORVANE_WINEPREFIX:-$HOME/.local/share/morvane/wine}"
 # Wine names the account after the Unix user; the Linux build takes it from
 # the server's machine facts, set to the same name below.
 export USER="$(id -un)"
 work=$(mktemp -d)
-wine_session() { WINEPREFIX="$MORVANE_WINEPREFIX" /usr/lib/wine/wineserver "$@" 2>/dev/null; }
-# A Wine session started on another display cannot open windows here; and
-# none is left running at the end.
-end_wine_session() { wine_session -k && wine_session -w || true; }
-end_wine_session
-trap 'end_wine_session; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 
 fail() {
     echo "FAILED: $*"

@@ -3,7 +3,7 @@
 # by the Windows setup program's first batch run and the only sink library
 # of the server, stamps what two processes deliver into registered
 # mailboxes while `morvane-lab wine MorvaneSetup.exe -b` renews every
-# registration in a third, on one virtual display (xvfb-run). Every message
+# registration in a third, on one virtual display. Every message
 # is stamped exactly once, no run reports an error, and no Windows host
 # outlives the run.
 # Argument: this build's bin folder. MORVANE_WINDOWS_BIN names the Windows
@@ -21,14 +21,12 @@ done
 prefix="${MORVANE_WINEPREFIX:?the Wine prefix of the run}"
 # One virtual display for the whole run, as the server's desktop is there
 # all night: the Windows programs of the run, hosts included, share it.
-if [ -z "${MORVANE_RACE_DISPLAY:-}" ]; then
-    exec env MORVANE_RACE_DISPLAY=1 xvfb-run -a "$0" "$@"
-fi
+[ -n "${MORVANE_WINE_DISPLAY:-}" ] ||
+    exec "$(dirname "$0")/../../scripts/on-wine-display.sh" "$0" "$@"
 work=$(mktemp -d)
 cleanup() {
     kill $(jobs -p) 2>/dev/null || true
     wait 2>/dev/null || true
-    WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command on a virtual display of its own, in a Wine session of its
 # own: the session of the prefix ($MORVANE_WINEPREFIX) is ended before, so
-# that no earlier session, bound to a display that is gone, keeps Windows
-# programs from opening their windows, and it ends before the display does,
-# so that none outlives the run and Wine has no lost display to complain of.
+# that no earlier session, bound to a display that is gone or to none, keeps
+# Windows programs from opening their windows, and it ends before the
+# display does, so that none outlives the run and Wine has no lost display
+# to complain of. The command finds MORVANE_WINE_DISPLAY=1 set.
 # Usage: on-wine-display.sh COMMAND [ARG...]
 set -euo pipefail
 export MORVANE_WINEPREFIX="${MORVANE_WINEPREFIX:?the Wine prefix of the run}"
@@ -11,7 +12,7 @@ session() { WINEPREFIX="$MORVANE_WINEPREFIX" /usr/lib/wine/wineserver "$@" 2>/de
 if [ "${1:-}" = --on-display ]; then
     shift
     status=0
-    "$@" || status=$?
+    MORVANE_WINE_DISPLAY=1 "$@" || status=$?
     session -k
     session -w
     exit $status

@@ -56,20 +56,28 @@ class StubObjectTable : public bridge::ObjectTable {
     std::vector<std::shared_ptr<bridge::Object>> own;
 };
 
-// The message of a frame, read as a serving channel reads it: the length
-// its header announces (at most what the frame holds), its number and its
-// values where it has them. The values are returned.
-inline std::vector<bridge::Value> ReadFrame(const std::vector<uint8_t>& frame,
-                                            bridge::ObjectTable& objects) {
-    const uint32_t length = bridge::FrameLength(frame.data());
-    const size_t held = frame.size() - bridge::kFrameHeaderSize;
-    const nlohmann::json message = bridge::DecodeMessage(frame.data() + bridge::kFrameHeaderSize,
-                                                         std::min<size_t>(length, held));
+// A frame read as a serving channel reads it: the message of the length
+// its header announces (at most what the frame holds, which is at least
+// a header) ...
+inline nlohmann::json ReadMessage(const uint8_t* frame, size_t size) {
+    const uint32_t length = bridge::FrameLength(frame);
+    const size_t held = size - bridge::kFrameHeaderSize;
+    return bridge::DecodeMessage(frame + bridge::kFrameHeaderSize, std::min<size_t>(length, held));
+}
+
+// ... then its number and its values where it has them.
+inline std::vector<bridge::Value> ReadValues(const nlohmann::json& message,
+                                             bridge::ObjectTable& objects) {
     if (message.contains("i"))
         bridge::IntegerMember(message, "i");
     if (!message.contains("a"))
         return {};
     return bridge::DecodeValues(bridge::ArrayMember(message, "a"), objects);
+}
+
+inline std::vector<bridge::Value> ReadFrame(const std::vector<uint8_t>& frame,
+                                            bridge::ObjectTable& objects) {
+    return ReadValues(ReadMessage(frame.data(), frame.size()), objects);
 }
 
 }  // namespace bridge_test

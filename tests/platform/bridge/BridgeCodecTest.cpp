@@ -103,6 +103,7 @@ struct FrameRow {
 // Every frame is read or refused with the bridge's own error, never with
 // the JSON library's exception and never by a crash.
 TEST(BridgeCodec, FramesAreReadOrRefusedAsInvalidData) {
+    static_assert(300'007 < bridge::kMaxMessageSize, "the deep frame is refused for its depth");
     const uint64_t beyondInt64 = uint64_t{std::numeric_limits<int64_t>::max()} + 1;
     const std::vector<FrameRow> rows{
         {"not CBOR", {0x02, 0x00, 0x00, 0x00, 0xFF, 0xFF}, kInvalidData},

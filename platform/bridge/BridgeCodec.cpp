@@ -1,6 +1,9 @@
 #include "platform/bridge/BridgeCodec.h"
 
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -12,48 +15,66 @@ using nlohmann::json;
 
 namespace {
 
-// Arrays and maps nest at most this deep; deeper input is refused before
-// the reader recurses into it.
-constexpr int kMaxDepth = 32;
-
-// Builds the message as the library's own reader does, but stops at a
-// nesting deeper than kMaxDepth instead of recursing on.
-class DepthLimitedReader : public nlohmann::json_sax<json> {
+// Builds a message from the reader's events, one level at a time and never
+// recursing, and stops the reader at a container that would nest deeper
+// than kMaxMessageNesting, before it recurses into it.
+class DepthLimitedBuilder : public json::json_sax_t {
   public:
-    explicit DepthLimitedReader(json& result) : builder_(result, false) {}
-    bool null() override { return builder_.null(); }
-    bool boolean(bool value) override { return builder_.boolean(value); }
-    bool number_integer(number_integer_t value) override { return builder_.number_integer(value); }
-    bool number_unsigned(number_unsigned_t value) override {
-        return builder_.number_unsigned(value);
+    explicit DepthLimitedBuilder(json& root) : root_(root) {}
+    bool null() override { return Place(nullptr); }
+    bool boolean(bool value) override { return Place(value); }
+    bool number_integer(number_integer_t value) override { return Place(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Place(value); }
+    bool number_float(number_float_t value, const string_t&) override { return Place(value); }
+    bool string(string_t& value) override { return Place(std::move(value)); }
+    bool binary(binary_t& value) override { return Place(json::binary(std::move(value))); }
+    // The announced size is the peer's word only: nothing is reserved for it.
+    bool start_object(std::size_t) override { return Open(json::object()); }
+    bool key(string_t& value) override {
+        key_ = std::move(value);
+        return true;
     }
-    bool number_float(number_float_t value, const string_t& text) override {
-        return builder_.number_float(value, text);
-    }
-    bool string(string_t& value) override { return builder_.string(value); }
-    bool binary(binary_t& value) override { return builder_.binary(value); }
-    bool start_object(std::size_t size) override {
-        return ++depth_ <= kMaxDepth + 2 && builder_.start_object(size);
-    }
-    bool key(string_t& value) override { return builder_.key(value); }
-    bool end_object() override {
-        --depth_;
-        return builder_.end_object();
-    }
-    bool start_array(std::size_t size) override {
-        return ++depth_ <= kMaxDepth + 2 && builder_.start_array(size);
-    }
-    bool end_array() override {
-        --depth_;
-        return builder_.end_array();
-    }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(json::array()); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const json::exception&) override {
         return false;
     }
 
   private:
-    nlohmann::detail::json_sax_dom_parser<json> builder_;
-    int depth_ = 0;
+    // Puts a value where the reader stands: the root, the end of the open
+    // array, or the open map's member of the last key.
+    json& Put(json value) {
+        if (open_.empty())
+            return root_ = std::move(value);
+        json& container = *open_.back();
+        if (container.is_array()) {
+            container.push_back(std::move(value));
+            return container.back();
+        }
+        return container[key_] = std::move(value);
+    }
+    template <typename T>
+    bool Place(T&& value) {
+        Put(json(std::forward<T>(value)));
+        return true;
+    }
+    // Only the last element of an open array can be open itself, so the
+    // pointers stay valid while later elements are appended.
+    bool Open(json container) {
+        if (open_.size() >= kMaxMessageNesting)
+            return false;
+        open_.push_back(&Put(std::move(container)));
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    json& root_;
+    std::vector<json*> open_;
+    std::string key_;
 };
 
 int32_t Int32Of(const json& value) {
@@ -123,7 +144,7 @@ void RequireSize(const json& encoded, size_t size) {
 }
 
 Value Decode(const json& encoded, ObjectTable& objects, int depth) {
-    if (depth > kMaxDepth)
+    if (depth > kMaxValueNesting)
         ThrowInvalidData("values nest too deep");
     if (!encoded.is_array() || encoded.empty() || !encoded[0].is_number_unsigned())
         ThrowInvalidData("a value without its kind");
@@ -189,11 +210,10 @@ uint32_t FrameLength(const uint8_t* header) {
 
 json DecodeMessage(const uint8_t* data, size_t size) {
     json message;
-    DepthLimitedReader reader(message);
+    DepthLimitedBuilder builder(message);
     bool read = false;
     try {
-        read = json::sax_parse(data, data + size, &reader, nlohmann::detail::input_format_t::cbor,
-                               true);
+        read = json::sax_parse(data, data + size, &builder, json::input_format_t::cbor, true);
     } catch (const json::exception&) {
         read = false;
     }
@@ -250,7 +270,8 @@ const std::string& TextMember(const json& message, const char* name) {
 
 int64_t IntegerMember(const json& message, const char* name) {
     auto found = message.find(name);
-    if (found == message.end() || !found->is_number_integer())
+    if (found == message.end() || !found->is_number_integer() ||
+        (found->is_number_unsigned() && found->get<uint64_t>() > INT64_MAX))
         ThrowInvalidData(std::string("a message without a number \"") + name + "\"");
     return found->get<int64_t>();
 }

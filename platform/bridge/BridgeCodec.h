@@ -21,6 +21,11 @@ namespace bridge {
 // The largest message a peer may send.
 constexpr uint32_t kMaxMessageSize = 64u << 20;
 constexpr size_t kFrameHeaderSize = 4;
+// Values nest at most this deep, and a message's maps and arrays two levels
+// more (the message itself and its list of values); deeper input is
+// refused before it is read any further.
+constexpr int kMaxValueNesting = 32;
+constexpr size_t kMaxMessageNesting = kMaxValueNesting + 2;
 
 enum class ValueTag : int {
     Empty = 0,

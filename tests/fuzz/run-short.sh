@@ -16,10 +16,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 seconds=""
 if [ "${2:-}" = "--seconds" ]; then seconds=${3:?--seconds needs a number}; fi
 
-targets=(profile_round_trip keyword_stamp directory_query store_criteria list_entry_address)
+targets=(profile_round_trip keyword_stamp directory_query store_criteria list_entry_address
+         bridge_frame)
 # Runs per target in the short run: each takes a few seconds.
 declare -A runs=([profile_round_trip]=3000 [keyword_stamp]=100000 [directory_query]=60000
-                 [store_criteria]=60000 [list_entry_address]=100000)
+                 [store_criteria]=60000 [list_entry_address]=100000 [bridge_frame]=100000)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

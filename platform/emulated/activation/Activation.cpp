@@ -5,8 +5,7 @@
 #include "platform/ComError.h"
 #include "platform/emulated/activation/ActivationApartment.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
-#include "platform/emulated/bridge/WindowsHost.h"
-#include "platform/emulated/bridge/WinePaths.h"
+#include "platform/emulated/activation/WindowsHosting.h"
 
 namespace platform::emulated {
 
@@ -64,9 +63,11 @@ void BindNow(BoundExport& bound, const std::string& libraryFile, const std::stri
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         throw ComError(activation_error::kFileNotFound, "File not found: " + libraryFile);
-    if (wine::IsWindowsLibrary(path)) {
+    if (LibraryKindOf(path) == LibraryKind::Windows) {
         // A Windows library runs its exports in a Windows host.
-        bound.function = [path, exportName] { return RunWindowsExport(path, exportName); };
+        bound.function = [path, exportName] {
+            return SystemWindowsHosting().RunExport(path, exportName);
+        };
         return;
     }
     std::shared_ptr<LoadedLibrary> library;
@@ -163,7 +164,7 @@ std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::st
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
     if (LibraryKindOfClass(entry) == LibraryKind::Windows)
-        return CreateWindowsObject(entry);
+        return SystemWindowsHosting().CreateObject(entry);
     std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));

@@ -1,4 +1,4 @@
-#include "platform/emulated/bridge/CapturedRegistration.h"
+#include "platform/emulated/hosting/CapturedRegistration.h"
 
 #include <map>
 #include <set>

@@ -119,8 +119,7 @@ void BM_WindowsVsLinuxDelivery(benchmark::State& state) {
     state.counters["windows_vs_linux_delivery_ratio"] =
         Seconds(onWindows.wall) / Seconds(onLinux.wall);
     state.counters["bridged_call_us"] =
-        BridgedCallSeconds(windowsTwin, windowsLibrary, benchsupport::QuickRun() ? 20 : 2000) *
-        1e6;
+        BridgedCallSeconds(windowsTwin, windowsLibrary, benchsupport::QuickRun() ? 20 : 2000) * 1e6;
 }
 // Rounds by the wall clock: this thread's CPU time is a small part of a
 // Windows delivery.

@@ -18,14 +18,13 @@ TEST(WindowsPaths, DriveLettersLeadThroughThePrefixAndAnythingElseStaysAsItIs) {
     std::filesystem::create_directories(devices);
     std::filesystem::create_directory_symlink("../drive_c", devices / "c:");
     std::filesystem::create_directory_symlink("/", devices / "z:");
-    const std::string driveC = prefix.path() + "/drive_c";
     const struct {
         std::string windows;
-        std::string unix;
+        std::string file;
     } cases[] = {
         {"Z:\\tmp\\Morvane.dll", "/tmp/Morvane.dll"},
         {"z:/tmp/lib/../Morvane.dll", "/tmp/Morvane.dll"},
-        {"C:\\Windows\\system32\\scrrun.dll", driveC + "/Windows/system32/scrrun.dll"},
+        {"C:\\Windows\\system32\\scrrun.dll", "<prefix>/drive_c/Windows/system32/scrrun.dll"},
         {"Q:\\no\\such\\drive.dll", "Q:\\no\\such\\drive.dll"},
         {"Morvane\\Morvane.dll", "Morvane\\Morvane.dll"},
         {"C:", "C:"},
@@ -33,8 +32,14 @@ TEST(WindowsPaths, DriveLettersLeadThroughThePrefixAndAnythingElseStaysAsItIs) {
         {"/already/linux.so", "/already/linux.so"},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(wine::UnixPath(c.windows, prefix.path()), c.unix) << c.windows;
+    for (const auto& c : cases) {
+        // The prefix's own folder as a word, so that no path of this
+        // machine is shown.
+        std::string file = wine::UnixPath(c.windows, prefix.path());
+        if (file.rfind(prefix.path(), 0) == 0)
+            file.replace(0, prefix.path().size(), "<prefix>");
+        EXPECT_EQ(file, c.file) << c.windows;
+    }
     EXPECT_EQ(wine::WindowsPath("/tmp/lib/./../Morvane.dll"), "Z:\\tmp\\Morvane.dll");
 }
 

@@ -41,6 +41,8 @@ constexpr int32_t CO_E_CLASSSTRING = FromUnsigned(0x800401F3);
 constexpr int32_t DISP_E_UNKNOWNNAME = FromUnsigned(0x80020006);
 constexpr int32_t DISP_E_TYPEMISMATCH = FromUnsigned(0x80020005);
 constexpr int32_t DISP_E_BADPARAMCOUNT = FromUnsigned(0x8002000E);
+constexpr int32_t DISP_E_MEMBERNOTFOUND = FromUnsigned(0x80020003);
+constexpr int32_t DISP_E_PARAMNOTFOUND = FromUnsigned(0x80020004);
 }  // namespace hresult
 
 // Run-time error numbers of the automation language the setup side mirrors.

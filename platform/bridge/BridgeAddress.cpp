@@ -1,12 +1,20 @@
 #include <charconv>
 #include <string_view>
 
+#include "platform/bridge/BridgeListener.h"
 #include "platform/bridge/BridgeSocket.h"
 
 namespace bridge {
 
+namespace {
+constexpr std::string_view kHost = "127.0.0.1:";
+}  // namespace
+
+std::map<std::string, std::string> ConnectionEnvironment(uint16_t port, const std::string& token) {
+    return {{kAddressVariable, std::string(kHost) + std::to_string(port)}, {kTokenVariable, token}};
+}
+
 uint16_t ParseLoopbackAddress(const std::string& text) {
-    constexpr std::string_view kHost = "127.0.0.1:";
     if (text.size() <= kHost.size() || text.compare(0, kHost.size(), kHost) != 0)
         return 0;
     unsigned port = 0;

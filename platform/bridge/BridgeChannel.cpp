@@ -17,9 +17,7 @@ using nlohmann::json;
 
 namespace {
 
-constexpr int kProtocolVersion = 1;
-// Calls nest at most this deep in both directions together.
-constexpr int kMaxNesting = 64;
+constexpr int kProtocolVersion = 2;
 // How long a connecting side waits for the answer to its introduction.
 constexpr int kIntroductionLimitMs = 30000;
 
@@ -30,6 +28,18 @@ json ErrorOf(int32_t number, const std::string& description) {
 int32_t HandleArgument(const Value& value) {
     return value.AsVariant().AsInt32();
 }
+
+// Counts a level of nesting while it lives.
+class Nested {
+  public:
+    explicit Nested(int& depth) : depth_(++depth) {}
+    ~Nested() { --depth_; }
+    Nested(const Nested&) = delete;
+    Nested& operator=(const Nested&) = delete;
+
+  private:
+    int& depth_;
+};
 
 }  // namespace
 
@@ -59,6 +69,23 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         if (found == handedOut.end())
             ThrowDisconnected("no object has handle " + std::to_string(handle));
         return found->second;
+    }
+
+    // --- the roots of the introduction
+    json EncodeRoot(const Value& root) {
+        if (!root.IsObject() && !(root.kind == Value::Kind::Variant && root.variant.IsEmpty()))
+            ThrowInvalidData("a root that is no object");
+        return EncodeValue(root, *this);
+    }
+    void TakePeerRoot(const json& introduction) {
+        auto root = introduction.find("r");
+        if (root == introduction.end())
+            return;
+        Value value = DecodeValue(*root, *this);
+        if (value.IsObject() && value.object->AsRemote() != nullptr)
+            peerRoot = std::static_pointer_cast<RemoteObject>(value.object);
+        else if (value.kind != Value::Kind::Variant || !value.variant.IsEmpty())
+            ThrowInvalidData("a root that is no object of the peer");
     }
 
     // --- frames
@@ -143,11 +170,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             return RunMemberId(args);
         if (op == "invoke")
             return RunInvoke(args);
-        auto handler = handlers.find(op);
-        if (handler == handlers.end())
-            throw platform::ComError(platform::hresult::E_NOTIMPL,
-                                     "Not implemented (bridge request \"" + op + "\")");
-        return handler->second(args);
+        ThrowInvalidData("an unknown request \"" + op + "\"");
     }
     std::vector<Value> RunMemberId(std::vector<Value>& args) {
         if (args.size() != 2)
@@ -178,6 +201,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     void ServeRequest(const json& message) {
         const int64_t id = IntegerMember(message, "i");
         const std::string& op = TextMember(message, "o");
+        Nested serving(nesting);
         try {
             std::vector<Value> args = DecodeValues(ArrayMember(message, "a"), *this);
             std::vector<Value> results = Run(op, args);
@@ -222,16 +246,12 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     std::vector<Value> Call(const std::string& op, std::vector<Value> args) {
         if (!open)
             ThrowServerUnavailable("the connection is closed");
-        if (nesting >= kMaxNesting)
+        if (nesting >= kMaxCallNesting)
             throw platform::ComError(platform::hresult::E_FAIL,
                                      "Calls over the bridge nest too deep");
         const int64_t id = nextRequest++;
         Send(json{{"k", "q"}, {"i", id}, {"o", op}, {"a", EncodeValues(args, *this)}});
-        ++nesting;
-        struct Unnest {
-            int& depth;
-            ~Unnest() { --depth; }
-        } unnest{nesting};
+        Nested calling(nesting);
         for (;;) {
             std::optional<json> message = Receive(waitLimit);
             if (!message)
@@ -266,7 +286,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     std::unique_ptr<Socket> socket;
     std::mutex sendMutex;
     std::atomic<bool> open{true};
-    std::map<std::string, Handler> handlers;
+    std::shared_ptr<RemoteObject> peerRoot;
     std::unordered_map<uint32_t, std::shared_ptr<LocalObject>> handedOut;
     uint32_t nextHandle = 1;
     int64_t nextRequest = 1;
@@ -281,20 +301,23 @@ Channel::~Channel() {
     core_->Close();
 }
 
-std::unique_ptr<Channel> Channel::Connect(uint16_t port, const std::string& token) {
+std::unique_ptr<Channel> Channel::Connect(uint16_t port, const std::string& token,
+                                          const Value& root) {
     auto channel = std::make_unique<Channel>(ConnectLoopback(port));
     Core& core = *channel->core_;
-    core.Send(json{{"k", "h"}, {"t", token}, {"v", kProtocolVersion}});
+    core.Send(
+        json{{"k", "h"}, {"t", token}, {"v", kProtocolVersion}, {"r", core.EncodeRoot(root)}});
     std::optional<json> answer = core.Receive(kIntroductionLimitMs);
     if (!answer)
         ThrowServerUnavailable("the server closed the connection at the introduction");
     if (TextMember(*answer, "k") != "h")
         core.ServeMessage(*answer);  // an abort throws its reason
+    core.TakePeerRoot(*answer);
     return channel;
 }
 
 std::unique_ptr<Channel> Channel::Accept(std::unique_ptr<Socket> socket, const std::string& token,
-                                         int limitMs) {
+                                         int limitMs, const Value& root) {
     auto channel = std::make_unique<Channel>(std::move(socket));
     Core& core = *channel->core_;
     std::optional<json> hello = core.Receive(limitMs);
@@ -308,16 +331,13 @@ std::unique_ptr<Channel> Channel::Accept(std::unique_ptr<Socket> socket, const s
         core.Abort(refused);
         throw refused;
     }
-    core.Send(json{{"k", "h"}});
+    core.TakePeerRoot(*hello);
+    core.Send(json{{"k", "h"}, {"r", core.EncodeRoot(root)}});
     return channel;
 }
 
-void Channel::Handle(const std::string& op, Handler handler) {
-    core_->handlers[op] = std::move(handler);
-}
-
-std::vector<Value> Channel::Call(const std::string& op, std::vector<Value> args) {
-    return core_->Call(op, std::move(args));
+std::shared_ptr<RemoteObject> Channel::PeerRoot() const {
+    return core_->peerRoot;
 }
 
 void Channel::Serve() {

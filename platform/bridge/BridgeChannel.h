@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,38 +9,43 @@
 #include "platform/bridge/BridgeValue.h"
 
 // One connection of the bridge between a Wine process and the emulated
-// server. Either side calls the other: a call sends a request and waits for
-// its reply, and while it waits it serves the peer's requests, so calls nest
-// in both directions on one thread. Objects cross as handles: each side
-// keeps a table of the objects it handed out and drops an entry when the
-// peer releases its last reference, or when the connection ends.
+// server. At the introduction each side may hand the other one root object;
+// after it, everything either side asks of the other is a call of an
+// object's member (RemoteObject): a call sends a request and waits for its
+// reply, and while it waits it serves the peer's requests, so calls nest
+// in both directions on one thread, at most kMaxCallNesting deep on each
+// side. Objects cross as handles: each side keeps a table of the objects
+// it handed out and drops an entry when the peer releases its last
+// reference, or when the connection ends.
 //
 // A channel is used by one thread; only the release of a RemoteObject may
 // come from another. Every failure throws platform::ComError (BridgeErrors.h).
 namespace bridge {
 
+// How deep calls may nest on one side: its own calls waiting for their
+// replies and the peer's requests it serves meanwhile, together.
+constexpr int kMaxCallNesting = 64;
+
 class Channel {
   public:
-    // A request of the peer: its arguments in, its results out.
-    using Handler = std::function<std::vector<Value>(std::vector<Value>& args)>;
-
-    // Connects to the listener at port and introduces itself with token.
-    static std::unique_ptr<Channel> Connect(uint16_t port, const std::string& token);
+    // Connects to the listener at port, introduces itself with token and
+    // hands over root (an object, or nothing).
+    static std::unique_ptr<Channel> Connect(uint16_t port, const std::string& token,
+                                            const Value& root = Value());
     // Takes an accepted connection whose first message must be the
-    // introduction with token, within limitMs; anything else throws.
+    // introduction with token, within limitMs; anything else throws. The
+    // answer hands over root (an object, or nothing).
     static std::unique_ptr<Channel> Accept(std::unique_ptr<Socket> socket, const std::string& token,
-                                           int limitMs);
+                                           int limitMs, const Value& root = Value());
     // A channel over a socket that needs no introduction (tests).
     explicit Channel(std::unique_ptr<Socket> socket);
     ~Channel();
     Channel(const Channel&) = delete;
     Channel& operator=(const Channel&) = delete;
 
-    // Serves requests named op with handler ("ids", "invoke" and "release"
-    // are the channel's own).
-    void Handle(const std::string& op, Handler handler);
-    // Sends a request and waits for its results, serving the peer meanwhile.
-    std::vector<Value> Call(const std::string& op, std::vector<Value> args);
+    // The root object the peer handed over at the introduction; nullptr
+    // when it handed none.
+    std::shared_ptr<RemoteObject> PeerRoot() const;
     // Serves the peer's requests until it closes the connection.
     void Serve();
     // How long a call waits without a word from the peer before it gives up

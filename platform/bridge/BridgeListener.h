@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/bridge/BridgeSocket.h"
 
@@ -28,6 +30,15 @@ class Listener {
     int handle_ = -1;
     uint16_t port_ = 0;
 };
+
+// A secret a process started for the bridge introduces itself with: 32
+// hexadecimal digits from the system's random source. None to be had
+// throws the bridge's "server unavailable" error.
+std::string NewIntroductionToken();
+
+// The environment that leads a process to the listener at port, to
+// introduce itself with token (kAddressVariable, kTokenVariable).
+std::map<std::string, std::string> ConnectionEnvironment(uint16_t port, const std::string& token);
 
 // Two connected sockets of this process, for tests of the channel.
 struct SocketPair {

@@ -28,6 +28,12 @@ class Socket {
 // throws the bridge's "server unavailable" error.
 std::unique_ptr<Socket> ConnectLoopback(uint16_t port);
 
+// The environment that leads a Wine process to the emulated server: the
+// listener's address ("127.0.0.1:PORT") and the token to introduce itself
+// with.
+inline constexpr const char* kAddressVariable = "MORVANE_BRIDGE";
+inline constexpr const char* kTokenVariable = "MORVANE_BRIDGE_TOKEN";
+
 // "127.0.0.1:PORT" as the environment passes a listener's address; 0 when
 // the text is not such an address.
 uint16_t ParseLoopbackAddress(const std::string& text);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 #include "platform/bridge/BridgeErrors.h"
 #include "platform/bridge/BridgeListener.h"
@@ -129,6 +130,20 @@ void Listener::Close() {
         close(handle_);
     }
     handle_ = -1;
+}
+
+std::string NewIntroductionToken() {
+    std::ifstream random("/dev/urandom", std::ios::binary);
+    unsigned char bytes[16] = {};
+    if (!random.read(reinterpret_cast<char*>(bytes), sizeof bytes))
+        ThrowServerUnavailable("no random source for the introduction's token");
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string token;
+    for (unsigned char byte : bytes) {
+        token += kDigits[byte >> 4];
+        token += kDigits[byte & 15];
+    }
+    return token;
 }
 
 SocketPair MakeSocketPair() {

@@ -34,7 +34,7 @@ std::string SinkLibrary::Unavailable() const {
     if (build == "Linux")
         return "";
     const std::filesystem::path bin = WindowsBin();
-    for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe", "Morvane.dll"}) {
+    for (const char* file : {"MorvaneBridge.dll", "MorvaneWindowsHost.exe", "Morvane.dll"}) {
         if (bin.empty() || !std::filesystem::is_regular_file(bin / file))
             return std::string("MORVANE_WINDOWS_BIN holds no ") + file + ": build the preset win32";
     }

@@ -14,7 +14,7 @@
 #include <set>
 #include <thread>
 
-#include "platform/emulated/bridge/WindowsHost.h"
+#include "platform/emulated/hosting/WindowsHost.h"
 #include "platform/emulated/store/StoreValues.h"
 #include "tests/acceptance/SinkAcceptance.h"
 
@@ -136,8 +136,8 @@ const std::vector<UnstartableHost> kUnstartableHosts = {
     {"a bridge library that is no library",
      [](const std::string& folder) {
          std::filesystem::copy_file(
-             std::string(std::getenv("MORVANE_WINDOWS_BIN")) + "/MorvaneSinkHost.exe",
-             folder + "/MorvaneSinkHost.exe");
+             std::string(std::getenv("MORVANE_WINDOWS_BIN")) + "/MorvaneWindowsHost.exe",
+             folder + "/MorvaneWindowsHost.exe");
          testsupport::WriteFile(folder + "/MorvaneBridge.dll", "not a library");
          return folder;
      }},

@@ -12,7 +12,7 @@
 set -euo pipefail
 bin="$1"
 windows="${MORVANE_WINDOWS_BIN:-}"
-for file in MorvaneBridge.dll MorvaneSinkHost.exe Morvane.dll MorvaneSetup.exe; do
+for file in MorvaneBridge.dll MorvaneWindowsHost.exe Morvane.dll MorvaneSetup.exe; do
     if [ ! -f "$windows/$file" ]; then
         echo "skipped: MORVANE_WINDOWS_BIN holds no $file"
         exit 77
@@ -45,7 +45,7 @@ batch() {
 }
 # The Windows host processes of this run's prefix.
 hosts() {
-    for process in $(pgrep -f MorvaneSinkHost.exe || true); do
+    for process in $(pgrep -f MorvaneWindowsHost.exe || true); do
         if tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
             echo "$process"
         fi

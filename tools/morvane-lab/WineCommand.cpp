@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/bridge/BridgeServer.h"
+#include "platform/emulated/hosting/WindowsProgram.h"
 #include "tools/morvane-lab/Commands.h"
 
 namespace lab {

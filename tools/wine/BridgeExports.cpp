@@ -1,6 +1,6 @@
-// The entry points of MorvaneBridge.dll as an in-process server; the host's
-// own are in SinkHost.cpp.
-#include "tools/wine/BridgeClasses.h"
+// The entry points of MorvaneBridge.dll as an in-process server; the
+// Windows host's own are in WindowsHost.cpp.
+#include "tools/wine/BridgeRegistration.h"
 
 namespace wine_bridge {
 HRESULT ClassObjectOf(REFCLSID clsid, REFIID iid, void** object);

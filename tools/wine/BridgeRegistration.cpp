@@ -1,8 +1,12 @@
+#include "tools/wine/BridgeRegistration.h"
+
 #include <cwctype>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/win32/ClassesRoot.h"
-#include "tools/wine/BridgeClasses.h"
+#include "platform/win32/WideText.h"
 
 namespace wine_bridge {
 
@@ -26,16 +30,25 @@ bool SameText(std::wstring a, std::wstring b) {
     return a == b;
 }
 
-LONG RegisterClass(const wchar_t* progId, const CLSID& clsid, const std::wstring& module) {
-    const std::wstring classKey = L"CLSID\\" + GuidText(clsid);
+// Every class of the bridge: those created by ProgID, then the moniker's.
+std::vector<const bridge::BridgeClass*> AllClasses() {
+    std::vector<const bridge::BridgeClass*> all(std::begin(bridge::kBridgeClasses),
+                                                std::end(bridge::kBridgeClasses));
+    all.push_back(&bridge::kDirectoryMoniker);
+    return all;
+}
+
+LONG RegisterClass(const bridge::BridgeClass& served, const std::wstring& module) {
+    const std::wstring progId = platform::win32::Utf8ToWide(served.progId);
+    const std::wstring classKey = L"CLSID\\" + GuidText(ClassIdOf(served));
     const struct {
         std::wstring key;
         const wchar_t* name;
         std::wstring value;
     } entries[] = {
-        {progId, nullptr, std::wstring(L"Morvane bridge: ") + progId},
-        {std::wstring(progId) + L"\\CLSID", nullptr, GuidText(clsid)},
-        {classKey, nullptr, std::wstring(L"Morvane bridge: ") + progId},
+        {progId, nullptr, L"Morvane bridge: " + progId},
+        {progId + L"\\CLSID", nullptr, GuidText(ClassIdOf(served))},
+        {classKey, nullptr, L"Morvane bridge: " + progId},
         {classKey + L"\\ProgID", nullptr, progId},
         {classKey + L"\\InprocServer32", nullptr, module},
         {classKey + L"\\InprocServer32", L"ThreadingModel", L"Both"},
@@ -48,13 +61,21 @@ LONG RegisterClass(const wchar_t* progId, const CLSID& clsid, const std::wstring
     return ERROR_SUCCESS;
 }
 
-bool ClassHolds(const wchar_t* progId, const CLSID& clsid, const std::wstring& module) {
+bool ClassHolds(const bridge::BridgeClass& served, const std::wstring& module) {
+    const CLSID clsid = ClassIdOf(served);
     CLSID found{};
-    return SUCCEEDED(CLSIDFromProgID(progId, &found)) && found == clsid &&
+    return SUCCEEDED(CLSIDFromProgID(platform::win32::Utf8ToWide(served.progId).c_str(), &found)) &&
+           found == clsid &&
            SameText(GetText(L"CLSID\\" + GuidText(clsid) + L"\\InprocServer32", nullptr), module);
 }
 
 }  // namespace
+
+CLSID ClassIdOf(const bridge::BridgeClass& served) {
+    CLSID clsid{};
+    CLSIDFromString(platform::win32::Utf8ToWide(served.clsid).c_str(), &clsid);
+    return clsid;
+}
 
 std::wstring BridgeModulePath() {
     HMODULE module = nullptr;
@@ -68,33 +89,31 @@ std::wstring BridgeModulePath() {
 
 HRESULT RegisterBridgeClasses() {
     const std::wstring module = BridgeModulePath();
-    for (const BridgeClass& entry : kBridgeClasses) {
-        LONG status = RegisterClass(entry.progId, entry.clsid, module);
+    for (const bridge::BridgeClass* served : AllClasses()) {
+        LONG status = RegisterClass(*served, module);
         if (status != ERROR_SUCCESS)
             return HRESULT_FROM_WIN32(status);
     }
-    return HRESULT_FROM_WIN32(RegisterClass(kMonikerProgId, kMonikerClassId, module));
+    return S_OK;
 }
 
 HRESULT UnregisterBridgeClasses() {
     // The platform's own classes take their ProgIDs back at Wine's next
     // update of the prefix; until then they are simply not there.
-    for (const BridgeClass& entry : kBridgeClasses) {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.progId);
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(entry.clsid)).c_str());
+    for (const bridge::BridgeClass* served : AllClasses()) {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, platform::win32::Utf8ToWide(served->progId).c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(ClassIdOf(*served))).c_str());
     }
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kMonikerProgId);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(kMonikerClassId)).c_str());
     return S_OK;
 }
 
 bool BridgeClassesHold() {
     const std::wstring module = BridgeModulePath();
-    for (const BridgeClass& entry : kBridgeClasses) {
-        if (!ClassHolds(entry.progId, entry.clsid, module))
+    for (const bridge::BridgeClass* served : AllClasses()) {
+        if (!ClassHolds(*served, module))
             return false;
     }
-    return ClassHolds(kMonikerProgId, kMonikerClassId, module);
+    return true;
 }
 
 }  // namespace wine_bridge

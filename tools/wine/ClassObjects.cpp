@@ -6,8 +6,9 @@
 #include <cwchar>
 
 #include "platform/ComError.h"
+#include "platform/bridge/BridgeRoots.h"
 #include "platform/win32/WideText.h"
-#include "tools/wine/BridgeClasses.h"
+#include "tools/wine/BridgeRegistration.h"
 #include "tools/wine/ProxyObjects.h"
 #include "tools/wine/ThreadChannel.h"
 
@@ -33,18 +34,19 @@ HRESULT Fail(const ComError& error) {
     return error.number() < 0 ? error.number() : E_FAIL;
 }
 
-// A stand-in for the object the server answers for request(argument).
-IDispatch* ServerObject(const char* request, const std::string& argument) {
-    std::vector<bridge::Value> results =
-        ThreadChannel().Call(request, {bridge::Value(platform::Variant(argument))});
-    if (results.size() != 1 || !results[0].IsObject() || !results[0].object->AsRemote())
+// A stand-in for the object the platform's member answers for argument.
+IDispatch* ServerObject(const bridge::MemberDeclaration& member, const std::string& argument) {
+    std::vector<bridge::Value> args{bridge::Value(platform::Variant(argument))};
+    bridge::Value result = bridge::InvokeDeclared(*ServerPlatform(), member, args);
+    if (!result.IsObject() || !result.object->AsRemote())
         throw ComError(E_UNEXPECTED, "The server answered without an object");
-    return NewProxy(std::static_pointer_cast<bridge::RemoteObject>(results[0].object));
+    return NewProxy(std::static_pointer_cast<bridge::RemoteObject>(result.object));
 }
 
 class ClassObject final : public IClassFactory, public IParseDisplayName {
   public:
-    ClassObject(const wchar_t* progId, bool moniker) : progId_(progId), moniker_(moniker) {}
+    ClassObject(const bridge::BridgeClass& served, bool moniker)
+        : served_(served), moniker_(moniker) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr)
@@ -72,7 +74,8 @@ class ClassObject final : public IClassFactory, public IParseDisplayName {
         if (moniker_)
             return CLASS_E_CLASSNOTAVAILABLE;
         try {
-            IDispatch* proxy = ServerObject("create", platform::win32::WideToUtf8(progId_));
+            IDispatch* proxy =
+                ServerObject(bridge::platform_root::kCreateObject, std::string(served_.progId));
             const HRESULT hr = proxy->QueryInterface(iid, object);
             proxy->Release();
             return hr;
@@ -88,7 +91,8 @@ class ClassObject final : public IClassFactory, public IParseDisplayName {
             return E_POINTER;
         *moniker = nullptr;
         try {
-            IDispatch* proxy = ServerObject("getobject", platform::win32::WideToUtf8(name));
+            IDispatch* proxy =
+                ServerObject(bridge::platform_root::kGetObject, platform::win32::WideToUtf8(name));
             const HRESULT hr = CreatePointerMoniker(proxy, moniker);
             proxy->Release();
             if (SUCCEEDED(hr))
@@ -100,22 +104,22 @@ class ClassObject final : public IClassFactory, public IParseDisplayName {
     }
 
   private:
-    const wchar_t* progId_;
+    const bridge::BridgeClass& served_;
     bool moniker_;
 };
 
 }  // namespace
 
 HRESULT ClassObjectOf(REFCLSID clsid, REFIID iid, void** object) {
-    static ClassObject moniker(kMonikerProgId, true);
-    if (clsid == kMonikerClassId)
+    static ClassObject moniker(bridge::kDirectoryMoniker, true);
+    if (clsid == ClassIdOf(bridge::kDirectoryMoniker))
         return moniker.QueryInterface(iid, object);
-    static ClassObject* objects[std::size(kBridgeClasses)] = {};
-    for (size_t i = 0; i < std::size(kBridgeClasses); ++i) {
-        if (clsid != kBridgeClasses[i].clsid)
+    static ClassObject* objects[std::size(bridge::kBridgeClasses)] = {};
+    for (size_t i = 0; i < std::size(bridge::kBridgeClasses); ++i) {
+        if (clsid != ClassIdOf(*bridge::kBridgeClasses[i]))
             continue;
         if (objects[i] == nullptr)
-            objects[i] = new ClassObject(kBridgeClasses[i].progId, false);
+            objects[i] = new ClassObject(*bridge::kBridgeClasses[i], false);
         return objects[i]->QueryInterface(iid, object);
     }
     *object = nullptr;

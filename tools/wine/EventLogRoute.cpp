@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ComError.h"
+#include "platform/bridge/BridgeRoots.h"
 #include "platform/win32/WideText.h"
 #include "tools/wine/ThreadChannel.h"
 
@@ -38,11 +39,11 @@ BOOL WINAPI Report(HANDLE source, WORD type, WORD, DWORD eventId, PSID, WORD cou
     for (WORD i = 0; i < count && strings != nullptr; ++i)
         inserts.emplace_back(platform::win32::WideToUtf8(strings[i] != nullptr ? strings[i] : L""));
     try {
-        ThreadChannel().Call(
-            "eventlog.report",
-            {Variant(platform::win32::WideToUtf8(static_cast<Source*>(source)->name)),
-             Variant(static_cast<int32_t>(type)), Variant(static_cast<int32_t>(eventId)),
-             Variant(std::move(inserts))});
+        std::vector<bridge::Value> args{
+            Variant(platform::win32::WideToUtf8(static_cast<Source*>(source)->name)),
+            Variant(static_cast<int32_t>(type)), Variant(static_cast<int32_t>(eventId)),
+            Variant(std::move(inserts))};
+        bridge::InvokeDeclared(*ServerPlatform(), bridge::platform_root::kReportEvent, args);
     } catch (const platform::ComError&) {
         SetLastError(ERROR_LOG_FILE_FULL);
         return FALSE;

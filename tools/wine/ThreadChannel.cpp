@@ -7,36 +7,42 @@
 namespace wine_bridge {
 
 namespace {
+
 // Left to the process's end when the thread ends without dropping it: the
 // system closes the connection, and the server drops what it held.
 thread_local bridge::Channel* channel = nullptr;
-}  // namespace
 
-std::string EnvironmentText(const wchar_t* name) {
+// The environment variable's value, "" when unset.
+std::string EnvironmentText(const char* name) {
     wchar_t buffer[512] = {};
-    const DWORD length = GetEnvironmentVariableW(name, buffer, 512);
+    const DWORD length =
+        GetEnvironmentVariableW(platform::win32::Utf8ToWide(name).c_str(), buffer, 512);
     if (length == 0 || length >= 512)
         return "";
     return platform::win32::WideToUtf8(std::wstring_view(buffer, length));
 }
 
-bridge::Channel& ThreadChannel() {
-    if (channel == nullptr) {
-        const std::string address = EnvironmentText(L"MORVANE_BRIDGE");
-        const uint16_t port = bridge::ParseLoopbackAddress(address);
-        if (port == 0)
-            bridge::ThrowServerUnavailable(
-                "MORVANE_BRIDGE names no server; run the program with \"morvane-lab wine\"");
-        channel =
-            bridge::Channel::Connect(port, EnvironmentText(L"MORVANE_BRIDGE_TOKEN")).release();
-    }
+}  // namespace
+
+bridge::Channel& ConnectThread(const bridge::Value& root) {
+    DropThreadChannel();
+    const uint16_t port = bridge::ParseLoopbackAddress(EnvironmentText(bridge::kAddressVariable));
+    if (port == 0)
+        bridge::ThrowServerUnavailable(std::string(bridge::kAddressVariable) +
+                                       " names no server; run the program with \"morvane-lab "
+                                       "wine\"");
+    channel =
+        bridge::Channel::Connect(port, EnvironmentText(bridge::kTokenVariable), root).release();
     return *channel;
 }
 
-bridge::Channel& AdoptThreadChannel(std::unique_ptr<bridge::Channel> adopted) {
-    DropThreadChannel();
-    channel = adopted.release();
-    return *channel;
+std::shared_ptr<bridge::RemoteObject> ServerPlatform() {
+    if (channel == nullptr)
+        ConnectThread();
+    std::shared_ptr<bridge::RemoteObject> root = channel->PeerRoot();
+    if (!root)
+        bridge::ThrowServerUnavailable("the server handed over no platform");
+    return root;
 }
 
 void DropThreadChannel() {

@@ -1,23 +1,24 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/bridge/BridgeChannel.h"
 
 // Each thread of a Wine process talks to the emulated server over a channel
 // of its own, made at the first call: to the listener named by the
-// environment (MORVANE_BRIDGE "127.0.0.1:PORT", MORVANE_BRIDGE_TOKEN).
-// A host hands its thread the channel it serves on instead.
+// environment (bridge::kAddressVariable, bridge::kTokenVariable). A
+// Windows host connects its thread itself and hands it its channel.
 namespace wine_bridge {
 
-// Throws the bridge's "server unavailable" error when there is no server.
-bridge::Channel& ThreadChannel();
-// Makes channel the thread's own and returns it.
-bridge::Channel& AdoptThreadChannel(std::unique_ptr<bridge::Channel> channel);
+// The platform's root object (bridge::platform_root) for the call at hand:
+// the one the server handed this thread's channel. Throws the bridge's
+// "server unavailable" error when there is no server.
+std::shared_ptr<bridge::RemoteObject> ServerPlatform();
+// Connects this thread to the server named by the environment, handing it
+// root (an object, or nothing), and returns the thread's channel.
+bridge::Channel& ConnectThread(const bridge::Value& root = bridge::Value());
 // Ends the thread's channel.
 void DropThreadChannel();
-
-// The environment variable's value, "" when unset.
-std::string EnvironmentText(const wchar_t* name);
 
 }  // namespace wine_bridge

@@ -5,8 +5,7 @@
 #include "platform/ComError.h"
 #include "platform/emulated/activation/ActivationApartment.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
-#include "platform/emulated/bridge/WindowsHost.h"
-#include "platform/emulated/bridge/WinePaths.h"
+#include "platform/emulated/activation/WindowsHosting.h"
 
 namespace platform::emulated {
 
@@ -46,6 +45,14 @@ std::string ProgramFolder() {
     return ec ? std::string() : program.parent_path().string();
 }
 
+// Whether the store's snapshot open on this thread is of the server in
+// folder and has db's file open.
+bool IsSnapshotFile(const std::string& folder, const ServerDb& db) {
+    const ServerDb* snapshot = ServerDb::SnapshotOnThisThread();
+    return snapshot != nullptr && snapshot->File() && snapshot->File() == db.File() &&
+           snapshot->folder() == folder;
+}
+
 struct BoundExport {
     std::shared_ptr<LoadedLibrary> library;
     std::function<int32_t()> function;
@@ -56,9 +63,11 @@ void BindNow(BoundExport& bound, const std::string& libraryFile, const std::stri
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         throw ComError(activation_error::kFileNotFound, "File not found: " + libraryFile);
-    if (wine::IsWindowsLibrary(path)) {
+    if (LibraryKindOf(path) == LibraryKind::Windows) {
         // A Windows library runs its exports in a Windows host.
-        bound.function = [path, exportName] { return RunWindowsExport(path, exportName); };
+        bound.function = [path, exportName] {
+            return SystemWindowsHosting().RunExport(path, exportName);
+        };
         return;
     }
     std::shared_ptr<LoadedLibrary> library;
@@ -83,9 +92,13 @@ EmulatedActivation::EmulatedActivation(std::function<std::string()> serverFolder
 
 // The registry of the database file the server folder holds now: a server
 // replaced in the same folder (morvane-lab init --force) is read afresh,
-// as the store's connections are.
+// as the store's connections are. Inside a save of the store, the save's
+// snapshot has that file open already: while the registry's file is the
+// same, the file system need not be asked again.
 Registry& EmulatedActivation::CurrentRegistry() {
     std::string folder = serverFolder_();
+    if (registry_ && IsSnapshotFile(folder, *registry_->db()))
+        return *registry_;
     const std::optional<FileKey> file = ServerFileKeyOf(folder);
     if (!registry_ || !file || registry_->db()->File() != file) {
         registry_.reset();
@@ -150,8 +163,8 @@ std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::st
 }
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
-    if (wine::IsWindowsLibrary(entry.libraryPath))
-        return CreateWindowsObject(entry);
+    if (LibraryKindOfClass(entry) == LibraryKind::Windows)
+        return SystemWindowsHosting().CreateObject(entry);
     std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));

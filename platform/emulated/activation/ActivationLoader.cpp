@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/ComError.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
@@ -64,6 +65,13 @@ LoadedLibrary::~LoadedLibrary() {
 
 void* LoadedLibrary::FindExport(const std::string& name) const {
     return dlsym(handle_, name.c_str());
+}
+
+LibraryKind LibraryKindOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    char magic[2] = {};
+    const bool windows = file.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
+    return windows ? LibraryKind::Windows : LibraryKind::Native;
 }
 
 std::string FileNameOf(const std::string& path) {

@@ -38,6 +38,14 @@ class LoadedLibrary {
     void* handle_;
 };
 
+// What a library file is: one this process loads itself, or a Windows DLL,
+// which runs in a Windows host under Wine.
+enum class LibraryKind { Unknown, Native, Windows };
+
+// The kind of the file at path, by its first bytes (a Windows executable
+// starts with "MZ"); a file that cannot be read is native.
+LibraryKind LibraryKindOf(const std::string& path);
+
 // The file's name without its folder, for error texts.
 std::string FileNameOf(const std::string& path);
 

@@ -37,16 +37,34 @@ std::string_view AsText(const std::string& text) {
 constexpr std::string_view kClassColumns =
     "clsid, prog_id, library_path, threading_model, type_library, type_library_version, "
     "application";
+// The class entries with their library's kind.
+constexpr std::string_view kSelectClasses =
+    "SELECT c.clsid, c.prog_id, c.library_path, c.threading_model, c.type_library, "
+    "c.type_library_version, c.application, l.kind FROM registry_classes c "
+    "LEFT JOIN registry_libraries l ON l.library_path = c.library_path ";
 
-ClassEntry ReadClass(const Statement& row) {
+constexpr std::string_view kNativeLibrary = "native";
+constexpr std::string_view kWindowsLibrary = "windows";
+
+LibraryKind KindOfText(const std::optional<std::string>& text) {
+    if (text == kNativeLibrary)
+        return LibraryKind::Native;
+    if (text == kWindowsLibrary)
+        return LibraryKind::Windows;
+    return LibraryKind::Unknown;
+}
+
+// The row's columns from first on, in the order of kSelectClasses.
+ClassEntry ReadClass(const Statement& row, int first = 0) {
     ClassEntry entry;
-    entry.clsid = row.Text(0);
-    entry.progId = row.Text(1);
-    entry.libraryPath = row.Text(2);
-    entry.threadingModel = row.Text(3);
-    entry.typeLibraryId = row.Text(4);
-    entry.typeLibraryVersion = row.Text(5);
-    entry.application = row.OptionalText(6);
+    entry.clsid = row.Text(first);
+    entry.progId = row.Text(first + 1);
+    entry.libraryPath = row.Text(first + 2);
+    entry.threadingModel = row.Text(first + 3);
+    entry.typeLibraryId = row.Text(first + 4);
+    entry.typeLibraryVersion = row.Text(first + 5);
+    entry.application = row.OptionalText(first + 6);
+    entry.libraryKind = KindOfText(row.OptionalText(first + 7));
     return entry;
 }
 
@@ -91,6 +109,12 @@ class StatementReset {
 
 }  // namespace
 
+LibraryKind LibraryKindOfClass(const ClassEntry& entry) {
+    if (entry.libraryKind != LibraryKind::Unknown)
+        return entry.libraryKind;
+    return LibraryKindOf(entry.libraryPath);
+}
+
 Registry::Registry(std::shared_ptr<ServerDb> db) : db_(std::move(db)) {}
 Registry::~Registry() = default;
 Registry::Registry(Registry&&) noexcept = default;
@@ -100,9 +124,11 @@ std::optional<ProgIdClass> Registry::ResolveProgId(const std::string& progId) {
     if (!resolveProgId_) {
         resolveProgId_ = std::make_unique<Statement>(
             db_->handle(),
-            "SELECT p.clsid, c.clsid IS NOT NULL, c.prog_id, c.library_path, c.threading_model, "
-            "c.type_library, c.type_library_version, c.application FROM registry_prog_ids p "
-            "LEFT JOIN registry_classes c ON c.clsid = p.clsid WHERE p.prog_id = ?1");
+            "SELECT p.clsid, c.clsid IS NOT NULL, c.clsid, c.prog_id, c.library_path, "
+            "c.threading_model, c.type_library, c.type_library_version, c.application, l.kind "
+            "FROM registry_prog_ids p LEFT JOIN registry_classes c ON c.clsid = p.clsid "
+            "LEFT JOIN registry_libraries l ON l.library_path = c.library_path "
+            "WHERE p.prog_id = ?1");
     }
     Statement& query = *resolveProgId_;
     StatementReset reset(query);
@@ -110,21 +136,25 @@ std::optional<ProgIdClass> Registry::ResolveProgId(const std::string& progId) {
     if (!query.Step())
         return std::nullopt;
     ProgIdClass found{query.Text(0), std::nullopt};
-    if (query.Int(1) != 0) {
-        found.classEntry =
-            ClassEntry{found.clsid,   query.Text(2), query.Text(3),        query.Text(4),
-                       query.Text(5), query.Text(6), query.OptionalText(7)};
-    }
+    if (query.Int(1) != 0)
+        found.classEntry = ReadClass(query, 2);
     return found;
 }
 
 void Registry::RegisterClass(const ClassEntry& entry) {
+    const std::string libraryPath = NormalLibraryPath(entry.libraryPath);
+    const LibraryKind kind =
+        entry.libraryKind != LibraryKind::Unknown ? entry.libraryKind : LibraryKindOf(libraryPath);
     WriteGroup group(*db_);
+    db_->Prepare("INSERT OR REPLACE INTO registry_libraries(library_path, kind) VALUES(?1, ?2)")
+        .Bind(1, AsText(libraryPath))
+        .Bind(2, kind == LibraryKind::Windows ? kWindowsLibrary : kNativeLibrary)
+        .Run();
     db_->Prepare("INSERT OR REPLACE INTO registry_classes(" + std::string(kClassColumns) +
                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)")
         .Bind(1, AsText(entry.clsid))
         .Bind(2, AsText(entry.progId))
-        .Bind(3, AsText(NormalLibraryPath(entry.libraryPath)))
+        .Bind(3, AsText(libraryPath))
         .Bind(4, AsText(entry.threadingModel))
         .Bind(5, AsText(entry.typeLibraryId))
         .Bind(6, AsText(entry.typeLibraryVersion))
@@ -147,8 +177,7 @@ void Registry::UnregisterClass(const std::string& clsid) {
 }
 
 std::optional<ClassEntry> Registry::FindClass(const std::string& clsid) {
-    Statement query = db_->Prepare("SELECT " + std::string(kClassColumns) +
-                                   " FROM registry_classes WHERE clsid = ?1");
+    Statement query = db_->Prepare(std::string(kSelectClasses) + "WHERE c.clsid = ?1");
     query.Bind(1, AsText(clsid));
     if (!query.Step())
         return std::nullopt;
@@ -164,8 +193,8 @@ std::optional<std::string> Registry::FindClsidOfProgId(const std::string& progId
 }
 
 std::vector<ClassEntry> Registry::ClassesOfLibrary(const std::string& libraryPath) {
-    Statement query = db_->Prepare("SELECT " + std::string(kClassColumns) +
-                                   " FROM registry_classes WHERE library_path = ?1 ORDER BY clsid");
+    Statement query =
+        db_->Prepare(std::string(kSelectClasses) + "WHERE c.library_path = ?1 ORDER BY c.clsid");
     query.Bind(1, AsText(NormalLibraryPath(libraryPath)));
     return ReadClasses(query);
 }
@@ -236,8 +265,8 @@ int Registry::AssignLibraryClassesToApplication(const std::string& libraryPath,
 }
 
 std::vector<ClassEntry> Registry::ApplicationClasses(const std::string& application) {
-    Statement query = db_->Prepare("SELECT " + std::string(kClassColumns) +
-                                   " FROM registry_classes WHERE application = ?1 ORDER BY clsid");
+    Statement query =
+        db_->Prepare(std::string(kSelectClasses) + "WHERE c.application = ?1 ORDER BY c.clsid");
     query.Bind(1, AsText(application));
     return ReadClasses(query);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/emulated/activation/ActivationLoader.h"
 #include "platform/emulated/db/ServerDb.h"
 
 // The emulated server's registry: the class registrations COM activation
@@ -27,6 +28,9 @@ struct ClassEntry {
     // The COM+ application the class was installed into; none when the
     // library registered it on its own.
     std::optional<std::string> application;
+    // Unknown for an entry registered before the registry kept the kind,
+    // and for an entry to be registered: then the file's own decides.
+    LibraryKind libraryKind = LibraryKind::Unknown;
 };
 
 // HKEY_CLASSES_ROOT\TypeLib\{libid}\version.
@@ -52,6 +56,10 @@ struct ProgIdClass {
     std::optional<ClassEntry> classEntry;
 };
 
+// The kind of the class's library: as registered, or, for an entry
+// registered before the registry kept it, the file's own.
+LibraryKind LibraryKindOfClass(const ClassEntry& entry);
+
 class Registry {
   public:
     explicit Registry(std::shared_ptr<ServerDb> db);
@@ -62,7 +70,8 @@ class Registry {
     const std::shared_ptr<ServerDb>& db() const { return db_; }
 
     // Writes (or replaces) the class entry; a non-empty ProgID also gets its
-    // HKEY_CLASSES_ROOT\<ProgID> entry pointing at the class.
+    // HKEY_CLASSES_ROOT\<ProgID> entry pointing at the class. An entry of
+    // unknown library kind gets the kind of the file there now.
     void RegisterClass(const ClassEntry& entry);
     // Removes the class entry and the ProgID entries that point at it.
     void UnregisterClass(const std::string& clsid);

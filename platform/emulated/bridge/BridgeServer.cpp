@@ -10,8 +10,6 @@
 #include "platform/bridge/BridgeErrors.h"
 #include "platform/bridge/BridgeListener.h"
 #include "platform/emulated/bridge/ServedClasses.h"
-#include "platform/emulated/bridge/WinePaths.h"
-#include "platform/emulated/bridge/WineProcess.h"
 
 namespace platform::emulated {
 
@@ -24,7 +22,7 @@ constexpr int kIntroductionLimitMs = 30000;
 
 struct BridgeServer::State {
     bridge::Listener listener;
-    std::string token = wine::NewBridgeToken();
+    std::string token = bridge::NewIntroductionToken();
     std::atomic<bool> stopping{false};
     std::mutex mutex;
     std::map<int, bridge::Channel*> open;
@@ -43,12 +41,11 @@ struct BridgeServer::State {
             });
         }
     }
-    // One connection, on its own thread: what it created, and the Windows
-    // host it started, go when it ends.
+    // One connection, on its own thread: what it created goes when it ends.
     void Serve(int id, std::unique_ptr<bridge::Socket> socket) {
         try {
-            auto channel = bridge::Channel::Accept(std::move(socket), token, kIntroductionLimitMs);
-            served::ServePlatform(*channel);
+            auto channel = bridge::Channel::Accept(std::move(socket), token, kIntroductionLimitMs,
+                                                   served::PlatformRoot());
             {
                 std::lock_guard lock(mutex);
                 if (stopping)
@@ -88,17 +85,7 @@ BridgeServer::~BridgeServer() {
 }
 
 std::map<std::string, std::string> BridgeServer::ClientEnvironment() const {
-    return wine::BridgeEnvironment(state_->listener.Port(), state_->token);
-}
-
-int RunWindowsProgram(const std::string& program, const std::vector<std::string>& arguments) {
-    const std::string bin = wine::WindowsBinFolder();
-    const std::string prefix = wine::PrefixFolder();
-    wine::PreparePrefix(prefix, bin);
-    BridgeServer server;
-    const pid_t process = wine::StartWindowsProgram(
-        program, arguments, wine::WineEnvironment(prefix, server.ClientEnvironment()), false);
-    return wine::WaitForProcess(process, -1);
+    return bridge::ConnectionEnvironment(state_->listener.Port(), state_->token);
 }
 
 }  // namespace platform::emulated

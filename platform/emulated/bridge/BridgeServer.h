@@ -4,12 +4,11 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 // The emulated platform served to Windows programs under Wine: a listener
 // on 127.0.0.1 whose every connection (one per thread of a Wine process) is
-// served on a thread of its own, with the connection's objects and its
-// Windows host ended when the connection ends.
+// handed the platform's root object and served on a thread of its own,
+// with the connection's objects ended when the connection ends.
 namespace platform::emulated {
 
 class BridgeServer {
@@ -27,10 +26,5 @@ class BridgeServer {
     struct State;
     std::unique_ptr<State> state_;
 };
-
-// Runs the Windows program (a Linux path to an .exe) with its arguments
-// under Wine in the server's prefix, with the platform served for the run;
-// its standard streams are this process's. Returns its exit status.
-int RunWindowsProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace platform::emulated

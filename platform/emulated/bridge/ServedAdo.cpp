@@ -1,8 +1,10 @@
 #include "platform/Activation.h"
 #include "platform/DirectoryAdo.h"
 #include "platform/StoreAdo.h"
+#include "platform/Text.h"
+#include "platform/bridge/BridgeClasses.h"
+#include "platform/bridge/ServedObject.h"
 #include "platform/emulated/bridge/ServedClasses.h"
-#include "platform/emulated/bridge/ServedObject.h"
 #include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
 #include "platform/emulated/store/StoreAdo.h"
@@ -15,7 +17,13 @@ namespace platform::emulated::served {
 
 namespace {
 
+using bridge::Args;
+using bridge::PayloadOf;
+using bridge::Serve;
+using bridge::ServedClass;
+using bridge::Takes;
 using bridge::Value;
+using enum bridge::MemberKind;
 
 // The store of the server this process works on now: MORVANE_SERVER is read
 // at every use, as the activation reads it, so that a process that changes
@@ -50,7 +58,6 @@ struct Connection {
 };
 
 void Open(Connection& connection, Args& args) {
-    args.Expect(0, 4);
     if (connection.State() != 0)
         throw ComError(ado_error::kObjectOpen, "Operation is not allowed when the object is open.");
     const std::string source = args.Given(0) ? args.Text(0) : "";
@@ -83,125 +90,69 @@ void Close(Connection& connection) {
 }
 
 const ServedClass<Connection> kConnection{
-    "ADODB.Connection",
+    std::string(bridge::kAdoConnection.progId),
     {
-        {"Provider",
-         [](Connection& c, Args&) { return Value(c.provider); },
+        {Get, "Provider", Takes(0), [](Connection& c) { return c.provider; }},
+        {Put, "Provider", Takes(1),
          [](Connection& c, Args& args) {
              if (c.State() != 0)
                  throw ComError(ado_error::kObjectOpen,
                                 "Operation is not allowed when the object is open.");
              c.provider = args.Text(0);
-             return Nothing();
-         },
-         {}},
-        {"Open",
-         {},
-         {},
-         [](Connection& c, Args& args) {
-             Open(c, args);
-             return Nothing();
          }},
-        {"State", [](Connection& c, Args&) { return Value(c.State()); }, {}, {}},
-        {"Close",
-         {},
-         {},
-         [](Connection& c, Args&) {
-             Close(c);
-             return Nothing();
-         }},
-        {"BeginTrans",
-         {},
-         {},
-         [](Connection& c, Args&) {
+        {Method, "Open", Takes(0, 4), Open},
+        {Get, "State", Takes(0), [](Connection& c) { return c.State(); }},
+        {Method, "Close", Takes(0), Close},
+        {Method, "BeginTrans", Takes(0),
+         [](Connection& c) {
              c.Store().BeginTrans();
-             return Value(1);
+             return 1;
          }},
-        {"CommitTrans",
-         {},
-         {},
-         [](Connection& c, Args&) {
-             c.Store().CommitTrans();
-             return Nothing();
-         }},
-        {"RollbackTrans",
-         {},
-         {},
-         [](Connection& c, Args&) {
-             c.Store().RollbackTrans();
-             return Nothing();
-         }},
+        {Method, "CommitTrans", Takes(0), [](Connection& c) { c.Store().CommitTrans(); }},
+        {Method, "RollbackTrans", Takes(0), [](Connection& c) { c.Store().RollbackTrans(); }},
     }};
 
 using StoreField = std::shared_ptr<store::Field>;
-const ServedClass<StoreField> kStoreField{"ADODB.Field",
-                                          {{"Value",
-                                            [](StoreField& f, Args&) { return Value(f->Value()); },
-                                            [](StoreField& f, Args& args) {
-                                                f->SetValue(args.Any(0));
-                                                return Nothing();
-                                            },
-                                            {}}}};
+const ServedClass<StoreField> kStoreField{
+    "ADODB.Field",
+    {
+        {Get, "Value", Takes(0), [](StoreField& f) { return f->Value(); }},
+        {Put, "Value", Takes(1), [](StoreField& f, Args& args) { f->SetValue(args.Any(0)); }},
+    }};
 
 using StoreFields = std::shared_ptr<store::Fields>;
 const ServedClass<StoreFields> kStoreFields{
     "ADODB.Fields",
     {
-        {"Count", [](StoreFields& f, Args&) { return Value(f->Count()); }, {}, {}},
-        {"Item",
-         [](StoreFields& f, Args& args) { return Serve(kStoreField, f->Item(args.Text(0))); },
-         {},
-         {}},
-        {"Update",
-         {},
-         {},
-         [](StoreFields& f, Args&) {
-             f->Update();
-             return Nothing();
-         }},
+        {Get, "Count", Takes(0), [](StoreFields& f) { return f->Count(); }},
+        {Get, "Item", Takes(1),
+         [](StoreFields& f, Args& args) { return Serve(kStoreField, f->Item(args.Text(0))); }},
+        {Method, "Update", Takes(0), [](StoreFields& f) { f->Update(); }},
     }};
 
 using StoreRecord = std::shared_ptr<store::Record>;
 
-void OpenRecord(store::Record& record, Args& args) {
-    args.Expect(2, 7);
+void OpenRecord(StoreRecord& record, Args& args) {
     store::Connection& connection =
         PayloadOf<Connection>(args.Object(1), "an ADO connection").Store();
-    record.Open(args.Text(0), connection, args.Given(2) ? args.Int(2) : store::adModeRead,
-                args.Given(3) ? args.Int(3) : store::adFailIfNotExists,
-                args.Given(4) ? args.Int(4) : store::adOpenRecordUnspecified,
-                args.Given(5) ? args.Text(5) : "", args.Given(6) ? args.Text(6) : "");
+    record->Open(args.Text(0), connection, args.Given(2) ? args.Int(2) : store::adModeRead,
+                 args.Given(3) ? args.Int(3) : store::adFailIfNotExists,
+                 args.Given(4) ? args.Int(4) : store::adOpenRecordUnspecified,
+                 args.Given(5) ? args.Text(5) : "", args.Given(6) ? args.Text(6) : "");
 }
 
 const ServedClass<StoreRecord> kStoreRecord{
-    "ADODB.Record",
+    std::string(bridge::kAdoRecord.progId),
     {
-        {"Open",
-         {},
-         {},
-         [](StoreRecord& r, Args& args) {
-             OpenRecord(*r, args);
-             return Nothing();
-         }},
-        {"State", [](StoreRecord& r, Args&) { return Value(r->State()); }, {}, {}},
-        {"Close",
-         {},
-         {},
-         [](StoreRecord& r, Args&) {
-             r->Close();
-             return Nothing();
-         }},
-        {"DeleteRecord",
-         {},
-         {},
+        {Method, "Open", Takes(2, 7), OpenRecord},
+        {Get, "State", Takes(0), [](StoreRecord& r) { return r->State(); }},
+        {Method, "Close", Takes(0), [](StoreRecord& r) { r->Close(); }},
+        {Method, "DeleteRecord", Takes(0, 2),
          [](StoreRecord& r, Args& args) {
              r->DeleteRecord(args.Given(0) ? args.Text(0) : "", args.Given(1) && args.Bool(1));
-             return Nothing();
          }},
-        {"Fields",
-         [](StoreRecord& r, Args&) { return Serve(kStoreFields, r->GetFields()); },
-         {},
-         {}},
+        {Get, "Fields", Takes(0),
+         [](StoreRecord& r) { return Serve(kStoreFields, r->GetFields()); }},
     }};
 
 using Recordset = std::shared_ptr<directory::Recordset>;
@@ -211,38 +162,19 @@ struct RecordsetField {
 };
 const ServedClass<RecordsetField> kRecordsetField{
     "ADODB.RecordsetField",
-    {{"Value",
-      [](RecordsetField& f, Args&) { return Value(f.recordset->FieldValue(f.name)); },
-      {},
-      {}}}};
+    {{Get, "Value", Takes(0), [](RecordsetField& f) { return f.recordset->FieldValue(f.name); }}}};
 const ServedClass<Recordset> kRecordsetFields{
-    "ADODB.RecordsetFields",
-    {{"Item",
-      [](Recordset& r, Args& args) {
-          return Serve(kRecordsetField, RecordsetField{r, args.Text(0)});
-      },
-      {},
-      {}}}};
+    "ADODB.RecordsetFields", {{Get, "Item", Takes(1), [](Recordset& r, Args& args) {
+                                   return Serve(kRecordsetField, RecordsetField{r, args.Text(0)});
+                               }}}};
 const ServedClass<Recordset> kRecordset{
     "ADODB.Recordset",
     {
-        {"EOF", [](Recordset& r, Args&) { return Value(r->IsEOF()); }, {}, {}},
-        {"RecordCount", [](Recordset& r, Args&) { return Value(r->RecordCount()); }, {}, {}},
-        {"Fields", [](Recordset& r, Args&) { return Serve(kRecordsetFields, r); }, {}, {}},
-        {"MoveNext",
-         {},
-         {},
-         [](Recordset& r, Args&) {
-             r->MoveNext();
-             return Nothing();
-         }},
-        {"Close",
-         {},
-         {},
-         [](Recordset& r, Args&) {
-             r->Close();
-             return Nothing();
-         }},
+        {Get, "EOF", Takes(0), [](Recordset& r) { return r->IsEOF(); }},
+        {Get, "RecordCount", Takes(0), [](Recordset& r) { return r->RecordCount(); }},
+        {Get, "Fields", Takes(0), [](Recordset& r) { return Serve(kRecordsetFields, r); }},
+        {Method, "MoveNext", Takes(0), [](Recordset& r) { r->MoveNext(); }},
+        {Method, "Close", Takes(0), [](Recordset& r) { r->Close(); }},
     }};
 
 using Command = std::shared_ptr<directory::Command>;
@@ -251,65 +183,46 @@ struct Property {
     std::string name;
 };
 const ServedClass<Property> kProperty{"ADODB.Property",
-                                      {{"Value",
-                                        {},
-                                        [](Property& p, Args& args) {
+                                      {{Put, "Value", Takes(1), [](Property& p, Args& args) {
                                             p.command->SetProperty(p.name, args.Any(0));
-                                            return Nothing();
-                                        },
-                                        {}}}};
+                                        }}}};
 const ServedClass<Command> kProperties{"ADODB.Properties",
-                                       {{"Item",
-                                         [](Command& c, Args& args) {
+                                       {{Get, "Item", Takes(1), [](Command& c, Args& args) {
                                              return Serve(kProperty, Property{c, args.Text(0)});
-                                         },
-                                         {},
-                                         {}}}};
+                                         }}}};
 
-void SetActiveConnection(directory::Command& command, Args& args) {
+void SetActiveConnection(Command& command, Args& args) {
     Connection& connection = PayloadOf<Connection>(args.Object(0), "an ADO connection");
     if (!connection.directory)
         ThrowInvalidConnection();
-    command.SetActiveConnection(connection.directory);
+    command->SetActiveConnection(connection.directory);
 }
 
 const ServedClass<Command> kCommand{
-    "ADODB.Command",
+    std::string(bridge::kAdoCommand.progId),
     {
-        {"ActiveConnection",
-         {},
+        {Put, "ActiveConnection", Takes(1), SetActiveConnection},
+        {Put, "CommandText", Takes(1),
+         [](Command& c, Args& args) { c->SetCommandText(args.Text(0)); }},
+        {Get, "Properties", Takes(0), [](Command& c) { return Serve(kProperties, c); }},
+        {Method, "Execute", Takes(0, 3),
          [](Command& c, Args& args) {
-             SetActiveConnection(*c, args);
-             return Nothing();
-         },
-         {}},
-        {"CommandText",
-         {},
-         [](Command& c, Args& args) {
-             c->SetCommandText(args.Text(0));
-             return Nothing();
-         },
-         {}},
-        {"Properties", [](Command& c, Args&) { return Serve(kProperties, c); }, {}, {}},
-        {"Execute",
-         {},
-         {},
-         [](Command& c, Args& args) {
-             args.Expect(0, 3);
              return Serve(kRecordset, c->Execute(args.Given(2) ? args.Int(2) : -1));
          }},
     }};
 
 }  // namespace
 
-std::optional<Value> CreateAdoObject(const std::string& progId) {
-    if (text::EqualsNoCase(progId, "ADODB.Connection"))
-        return Serve(kConnection, Connection{});
-    if (text::EqualsNoCase(progId, "ADODB.Record"))
-        return Serve(kStoreRecord, CurrentStore().CreateRecord());
-    if (text::EqualsNoCase(progId, "ADODB.Command"))
-        return Serve(kCommand, directory::SystemAdo().CreateCommand());
-    return std::nullopt;
+Value NewAdoConnection() {
+    return Serve(kConnection, Connection{});
+}
+
+Value NewAdoRecord() {
+    return Serve(kStoreRecord, CurrentStore().CreateRecord());
+}
+
+Value NewAdoCommand() {
+    return Serve(kCommand, directory::SystemAdo().CreateCommand());
 }
 
 Value ServeEventRecord(std::shared_ptr<store::Record> record) {

@@ -1,7 +1,8 @@
 #include "platform/Catalog.h"
+#include "platform/bridge/BridgeClasses.h"
+#include "platform/bridge/ServedObject.h"
 #include "platform/emulated/bridge/ServedClasses.h"
-#include "platform/emulated/bridge/ServedObject.h"
-#include "platform/emulated/bridge/WinePaths.h"
+#include "platform/emulated/machine/WindowsPaths.h"
 
 // The COM+ catalog, its collections and their objects. A Windows program
 // names the library it installs by its Windows path; the catalog is given
@@ -10,100 +11,63 @@ namespace platform::emulated::served {
 
 namespace {
 
+using bridge::Args;
+using bridge::Serve;
+using bridge::ServedClass;
+using bridge::Takes;
 using bridge::Value;
+using enum bridge::MemberKind;
 
 using CatalogObject = std::shared_ptr<catalog::CatalogObject>;
 const ServedClass<CatalogObject> kCatalogObject{
     "COMAdmin.COMAdminCatalogObject",
     {
-        {"Name", [](CatalogObject& o, Args&) { return Value(o->Name()); }, {}, {}},
-        {"Value",
-         [](CatalogObject& o, Args& args) { return Value(o->Value(args.Text(0))); },
-         [](CatalogObject& o, Args& args) {
-             args.Expect(2, 2);
-             o->SetValue(args.Text(0), args.Any(1));
-             return Nothing();
-         },
-         {}},
+        {Get, "Name", Takes(0), [](CatalogObject& o) { return o->Name(); }},
+        {Get, "Value", Takes(1),
+         [](CatalogObject& o, Args& args) { return o->Value(args.Text(0)); }},
+        {Put, "Value", Takes(2),
+         [](CatalogObject& o, Args& args) { o->SetValue(args.Text(0), args.Any(1)); }},
     }};
 
 using Collection = std::shared_ptr<catalog::CatalogCollection>;
 const ServedClass<Collection> kCollection{
     "COMAdmin.COMAdminCatalogCollection",
     {
-        {"Populate",
-         {},
-         {},
-         [](Collection& c, Args&) {
-             c->Populate();
-             return Nothing();
-         }},
-        {"Count", [](Collection& c, Args&) { return Value(c->Count()); }, {}, {}},
-        {"Item",
-         [](Collection& c, Args& args) { return Serve(kCatalogObject, c->Item(args.Int(0))); },
-         {},
-         {}},
-        {"Add", {}, {}, [](Collection& c, Args&) { return Serve(kCatalogObject, c->Add()); }},
-        {"Remove",
-         {},
-         {},
-         [](Collection& c, Args& args) {
-             c->Remove(args.Int(0));
-             return Nothing();
-         }},
-        {"SaveChanges", {}, {}, [](Collection& c, Args&) { return Value(c->SaveChanges()); }},
+        {Method, "Populate", Takes(0), [](Collection& c) { c->Populate(); }},
+        {Get, "Count", Takes(0), [](Collection& c) { return c->Count(); }},
+        {Get, "Item", Takes(1),
+         [](Collection& c, Args& args) { return Serve(kCatalogObject, c->Item(args.Int(0))); }},
+        {Method, "Add", Takes(0), [](Collection& c) { return Serve(kCatalogObject, c->Add()); }},
+        {Method, "Remove", Takes(1), [](Collection& c, Args& args) { c->Remove(args.Int(0)); }},
+        {Method, "SaveChanges", Takes(0), [](Collection& c) { return c->SaveChanges(); }},
     }};
 
 using Catalog = std::shared_ptr<catalog::AdminCatalog>;
 
-void InstallComponent(catalog::AdminCatalog& catalog, Args& args) {
-    args.Expect(4, 4);
-    catalog.InstallComponent(args.Text(0), wine::UnixPath(args.Text(1), wine::PrefixFolder()),
-                             args.Text(2), args.Text(3));
+void InstallComponent(Catalog& catalog, Args& args) {
+    catalog->InstallComponent(args.Text(0), wine::UnixPath(args.Text(1), wine::PrefixFolder()),
+                              args.Text(2), args.Text(3));
 }
 
-void CreateService(catalog::AdminCatalog& catalog, Args& args) {
-    args.Expect(8, 8);
-    catalog.CreateServiceForApplication(args.Text(0), args.Text(1), args.Text(2), args.Text(3),
-                                        args.Text(4), args.Text(5), args.Text(6), args.Bool(7));
+void CreateService(Catalog& catalog, Args& args) {
+    catalog->CreateServiceForApplication(args.Text(0), args.Text(1), args.Text(2), args.Text(3),
+                                         args.Text(4), args.Text(5), args.Text(6), args.Bool(7));
 }
 
 const ServedClass<Catalog> kCatalog{
-    "COMAdmin.COMAdminCatalog",
+    std::string(bridge::kAdminCatalog.progId),
     {
-        {"GetCollection",
-         {},
-         {},
+        {Method, "GetCollection", Takes(1),
          [](Catalog& c, Args& args) { return Serve(kCollection, c->GetCollection(args.Text(0))); }},
-        {"InstallComponent",
-         {},
-         {},
-         [](Catalog& c, Args& args) {
-             InstallComponent(*c, args);
-             return Nothing();
-         }},
-        {"RefreshComponents",
-         {},
-         {},
-         [](Catalog& c, Args&) {
-             c->RefreshComponents();
-             return Nothing();
-         }},
-        {"CreateServiceForApplication",
-         {},
-         {},
-         [](Catalog& c, Args& args) {
-             CreateService(*c, args);
-             return Nothing();
-         }},
+        {Method, "InstallComponent", Takes(4), InstallComponent},
+        {Method, "RefreshComponents", Takes(0), [](Catalog& c) { c->RefreshComponents(); }},
+        {Method, "CreateServiceForApplication", Takes(8), CreateService},
     }};
 
 }  // namespace
 
-std::optional<Value> CreateCatalogObject(const std::string& progId) {
-    if (text::EqualsNoCase(progId, "COMAdmin.COMAdminCatalog"))
-        return Serve(kCatalog, catalog::SystemCatalog().CreateCatalog());
-    return std::nullopt;
+Value NewAdminCatalog() {
+    return Serve(kCatalog, catalog::SystemCatalog().CreateCatalog());
 }
 
 }  // namespace platform::emulated::served

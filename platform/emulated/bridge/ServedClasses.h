@@ -1,25 +1,44 @@
 #pragma once
 
 #include <functional>
+#include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/StoreAdo.h"
-#include "platform/bridge/BridgeChannel.h"
+#include "platform/bridge/BridgeClasses.h"
+#include "platform/bridge/BridgeValue.h"
 
-// The emulated platform's classes served over the bridge, under the
-// platform's own ProgIDs, and the service that creates them for a Wine
-// process: its requests "create" (by ProgID) and "getobject" (a directory
-// object by ADsPath, the moniker "GC://RootDSE").
+// The emulated platform's classes served over the bridge: the platform's
+// root object a Wine process is handed at its introduction
+// (bridge::platform_root), the classes it creates by ProgID
+// (bridge::kBridgeClasses), each bound here to its factory, and the objects
+// those hand out.
 namespace platform::emulated::served {
 
-// "ADODB.Connection", "ADODB.Record", "ADODB.Command".
-std::optional<bridge::Value> CreateAdoObject(const std::string& progId);
-// "COMAdmin.COMAdminCatalog".
-std::optional<bridge::Value> CreateCatalogObject(const std::string& progId);
-// "ADSystemInfo", "WinNTSystemInfo".
-std::optional<bridge::Value> CreateSystemInfoObject(const std::string& progId);
+// The platform's root object.
+bridge::Value PlatformRoot();
+
+// A class the platform serves, with the factory of its objects.
+struct ServedFactory {
+    const bridge::BridgeClass* served;
+    bridge::Value (*create)();
+};
+// One per class of bridge::kBridgeClasses.
+extern const ServedFactory kServedFactories[std::size(bridge::kBridgeClasses)];
+
+// The root's CreateObject: a ProgID that names none of the served classes
+// fails with CO_E_CLASSSTRING, as the platform's creation does.
+bridge::Value CreateServedObject(const std::string& progId);
+
+// The factories, each in the file of its part of the platform.
+bridge::Value NewAdoConnection();
+bridge::Value NewAdoRecord();
+bridge::Value NewAdoCommand();
+bridge::Value NewAdminCatalog();
+bridge::Value NewAdSystemInfo();
+bridge::Value NewWinNtSystemInfo();
+// The root's GetObject: the moniker "GC://RootDSE".
 bridge::Value BindDirectoryObject(const std::string& adsPath);
 
 // The store's event record as an "ADODB.Record".
@@ -47,8 +66,5 @@ class LentEventInfo {
     std::shared_ptr<Lent> lent_;
     bridge::Value value_;
 };
-
-// Serves the platform's classes on the channel.
-void ServePlatform(bridge::Channel& channel);
 
 }  // namespace platform::emulated::served

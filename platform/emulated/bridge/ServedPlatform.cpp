@@ -1,37 +1,72 @@
 #include "platform/EventLog.h"
+#include "platform/Text.h"
 #include "platform/bridge/BridgeErrors.h"
+#include "platform/bridge/BridgeRoots.h"
+#include "platform/bridge/ServedObject.h"
 #include "platform/emulated/bridge/ServedClasses.h"
-#include "platform/emulated/bridge/ServedObject.h"
 
 namespace platform::emulated::served {
 
 namespace {
 
+using bridge::Args;
+using bridge::Serve;
+using bridge::ServedClass;
+using bridge::Takes;
 using bridge::Value;
+using enum bridge::MemberKind;
+namespace platform_root = bridge::platform_root;
 
-Value CreateByProgId(const std::string& progId) {
-    for (auto create : {CreateAdoObject, CreateCatalogObject, CreateSystemInfoObject}) {
-        if (std::optional<Value> created = create(progId))
-            return std::move(*created);
-    }
-    throw ComError(hresult::REGDB_E_CLASSNOTREG, "Class not registered");
+// What a Windows library in a host reports to the event log.
+void ReportEvent(Args& args) {
+    EventReport report{
+        args.Text(0), static_cast<EventType>(args.Int(1)), static_cast<uint32_t>(args.Int(2)), {}};
+    for (const Variant& insert : args.Any(3).AsArray())
+        report.inserts.push_back(insert.AppendToEmptyString());
+    SystemEventLog().Report(report);
 }
+
+struct Platform {};
+const ServedClass<Platform> kPlatform{
+    std::string(platform_root::kClassName),
+    {
+        {platform_root::kCreateObject,
+         [](Platform&, Args& args) { return CreateServedObject(args.Text(0)); }},
+        {platform_root::kGetObject,
+         [](Platform&, Args& args) { return BindDirectoryObject(args.Text(0)); }},
+        {platform_root::kReportEvent, [](Platform&, Args& args) { ReportEvent(args); }},
+    }};
 
 using EventInfoSlot = std::shared_ptr<LentEventInfo::Lent>;
 const ServedClass<EventInfoSlot> kEventInfo{
     "EventInfo",
-    {{"EventRecord",
-      [](EventInfoSlot& slot, Args&) {
+    {{Get, "EventRecord", Takes(0), [](EventInfoSlot& slot) {
           if (slot->eventInfo == nullptr)
               bridge::ThrowDisconnected("the event this information belongs to is over");
           if (slot->beforeRecord)
               slot->beforeRecord();
           return ServeEventRecord(slot->eventInfo->EventRecord());
-      },
-      {},
-      {}}}};
+      }}}};
 
 }  // namespace
+
+const ServedFactory kServedFactories[std::size(bridge::kBridgeClasses)] = {
+    {&bridge::kAdoConnection, NewAdoConnection}, {&bridge::kAdoRecord, NewAdoRecord},
+    {&bridge::kAdoCommand, NewAdoCommand},       {&bridge::kAdminCatalog, NewAdminCatalog},
+    {&bridge::kAdSystemInfo, NewAdSystemInfo},   {&bridge::kWinNtSystemInfo, NewWinNtSystemInfo},
+};
+
+Value PlatformRoot() {
+    return Serve(kPlatform, Platform{});
+}
+
+Value CreateServedObject(const std::string& progId) {
+    for (const ServedFactory& factory : kServedFactories) {
+        if (text::EqualsNoCase(factory.served->progId, progId))
+            return factory.create();
+    }
+    throw ComError(hresult::CO_E_CLASSSTRING, "Invalid class string");
+}
 
 LentEventInfo::LentEventInfo(store::EventInfo& eventInfo, std::function<void()> beforeRecord)
     : lent_(std::make_shared<Lent>(Lent{&eventInfo, std::move(beforeRecord)})),
@@ -40,32 +75,6 @@ LentEventInfo::LentEventInfo(store::EventInfo& eventInfo, std::function<void()> 
 LentEventInfo::~LentEventInfo() {
     lent_->eventInfo = nullptr;
     lent_->beforeRecord = nullptr;
-}
-
-void ServePlatform(bridge::Channel& channel) {
-    channel.Handle("create", [](std::vector<Value>& values) {
-        Args args(values);
-        args.Expect(1, 1);
-        return std::vector<Value>{CreateByProgId(args.Text(0))};
-    });
-    // What a Windows library in a host reports to the event log.
-    channel.Handle("eventlog.report", [](std::vector<Value>& values) {
-        Args args(values);
-        args.Expect(4, 4);
-        EventReport report{args.Text(0),
-                           static_cast<EventType>(args.Int(1)),
-                           static_cast<uint32_t>(args.Int(2)),
-                           {}};
-        for (const Variant& insert : args.Any(3).AsArray())
-            report.inserts.push_back(insert.AppendToEmptyString());
-        SystemEventLog().Report(report);
-        return std::vector<Value>{};
-    });
-    channel.Handle("getobject", [](std::vector<Value>& values) {
-        Args args(values);
-        args.Expect(1, 1);
-        return std::vector<Value>{BindDirectoryObject(args.Text(0))};
-    });
 }
 
 }  // namespace platform::emulated::served

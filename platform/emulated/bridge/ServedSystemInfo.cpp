@@ -1,39 +1,44 @@
 #include "platform/SystemInfo.h"
+#include "platform/bridge/BridgeClasses.h"
+#include "platform/bridge/ServedObject.h"
 #include "platform/emulated/bridge/ServedClasses.h"
-#include "platform/emulated/bridge/ServedObject.h"
 
 // The system-information objects and the directory objects bound by ADsPath.
 namespace platform::emulated::served {
 
 namespace {
 
+using bridge::Args;
+using bridge::Serve;
+using bridge::ServedClass;
+using bridge::Takes;
 using bridge::Value;
+using enum bridge::MemberKind;
 
 using AdInfo = std::shared_ptr<sysinfo::ADSystemInfo>;
 const ServedClass<AdInfo> kAdSystemInfo{
-    "ADSystemInfo",
-    {{"DomainDNSName", [](AdInfo& info, Args&) { return Value(info->DomainDNSName()); }, {}, {}}}};
+    std::string(bridge::kAdSystemInfo.progId),
+    {{Get, "DomainDNSName", Takes(0), [](AdInfo& info) { return info->DomainDNSName(); }}}};
 
 using NtInfo = std::shared_ptr<sysinfo::WinNTSystemInfo>;
 const ServedClass<NtInfo> kWinNtSystemInfo{
-    "WinNTSystemInfo",
-    {{"ComputerName", [](NtInfo& info, Args&) { return Value(info->ComputerName()); }, {}, {}}}};
+    std::string(bridge::kWinNtSystemInfo.progId),
+    {{Get, "ComputerName", Takes(0), [](NtInfo& info) { return info->ComputerName(); }}}};
 
 using DirectoryObject = std::shared_ptr<sysinfo::DirectoryObject>;
 const ServedClass<DirectoryObject> kDirectoryObject{
-    "IADs", {{"Get", {}, {}, [](DirectoryObject& object, Args& args) {
-                  args.Expect(1, 1);
-                  return Value(object->Get(args.Text(0)));
+    "IADs", {{Method, "Get", Takes(1), [](DirectoryObject& object, Args& args) {
+                  return object->Get(args.Text(0));
               }}}};
 
 }  // namespace
 
-std::optional<Value> CreateSystemInfoObject(const std::string& progId) {
-    if (text::EqualsNoCase(progId, "ADSystemInfo"))
-        return Serve(kAdSystemInfo, sysinfo::SystemSystemInfo().CreateADSystemInfo());
-    if (text::EqualsNoCase(progId, "WinNTSystemInfo"))
-        return Serve(kWinNtSystemInfo, sysinfo::SystemSystemInfo().CreateWinNTSystemInfo());
-    return std::nullopt;
+Value NewAdSystemInfo() {
+    return Serve(kAdSystemInfo, sysinfo::SystemSystemInfo().CreateADSystemInfo());
+}
+
+Value NewWinNtSystemInfo() {
+    return Serve(kWinNtSystemInfo, sysinfo::SystemSystemInfo().CreateWinNTSystemInfo());
 }
 
 Value BindDirectoryObject(const std::string& adsPath) {

@@ -6,7 +6,7 @@
 #include "platform/emulated/activation/ActivationLibrary.h"
 #include "platform/emulated/activation/ActivationLoader.h"
 #include "platform/emulated/activation/Registry.h"
-#include "platform/emulated/bridge/WindowsHost.h"
+#include "platform/emulated/activation/WindowsHosting.h"
 #include "platform/emulated/catalog/CatalogStore.h"
 #include "platform/emulated/db/Faults.h"
 
@@ -97,7 +97,7 @@ class ApplicationsCollection : public catalog::CatalogCollection {
             const int32_t changes = SaveAll(uninstalled);
             transaction.Commit();
             removed_.clear();
-            ForgetWindowsClasses(uninstalled);
+            SystemWindowsHosting().ForgetClasses(uninstalled);
             return changes;
         });
     }

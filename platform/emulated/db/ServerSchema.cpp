@@ -30,6 +30,7 @@ constexpr WatchedTable kWatchedTables[] = {
      "content_class = 'urn:content-class:storeeventreg' COLLATE NOCASE)"},
     {"registry_classes", ""},
     {"registry_prog_ids", ""},
+    {"registry_libraries", ""},
     {"faults", ""},
 };
 
@@ -141,6 +142,11 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                application TEXT COLLATE NOCASE))",
         R"(CREATE INDEX IF NOT EXISTS registry_classes_by_library
                ON registry_classes(library_path))",
+        // The kind of each registered library file (native or Windows), kept
+        // when its classes are registered.
+        R"(CREATE TABLE IF NOT EXISTS registry_libraries (
+               library_path TEXT PRIMARY KEY,
+               kind TEXT NOT NULL))",
         R"(CREATE TABLE IF NOT EXISTS registry_prog_ids (
                prog_id TEXT PRIMARY KEY COLLATE NOCASE,
                clsid TEXT NOT NULL COLLATE NOCASE))",

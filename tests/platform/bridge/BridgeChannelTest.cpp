@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -9,79 +10,123 @@
 #include "platform/bridge/BridgeCodec.h"
 #include "platform/bridge/BridgeErrors.h"
 #include "platform/bridge/BridgeListener.h"
+#include "platform/bridge/ServedObject.h"
 
+using bridge::Args;
 using bridge::Channel;
-using bridge::LocalObject;
+using bridge::MemberDeclaration;
+using bridge::Parameter;
 using bridge::RemoteObject;
+using bridge::Takes;
 using bridge::Value;
 using platform::ComError;
 using platform::Variant;
+using enum bridge::MemberKind;
 
 namespace {
 
-// A counter object: "Count" reads it, "Add" adds its argument, "Twice"
-// doubles a by-reference argument; its life is watched by alive.
-class Counter : public LocalObject {
-  public:
-    explicit Counter(std::shared_ptr<int> alive) : alive_(std::move(alive)) { ++*alive_; }
-    ~Counter() override { --*alive_; }
-    std::string ClassName() const override { return "Counter"; }
-    int32_t MemberId(const std::string& name) override {
-        for (int32_t id = 0; id < 3; ++id)
-            if (name == kNames[id])
-                return id + 1;
-        throw ComError(platform::hresult::DISP_E_UNKNOWNNAME, "Unknown name.");
-    }
-    Value Invoke(int32_t id, uint16_t, std::vector<Value>& args,
-                 const std::vector<bool>&) override {
-        if (id == 2)
-            count_ += args.at(0).AsVariant().AsInt32();
-        if (id == 3)
-            args.at(0) = Value(args.at(0).AsVariant().AsInt32() * 2);
-        return Value(count_);
-    }
+// A counter: "Count" reads it, "Add" adds its argument, "Twice" doubles a
+// by-reference argument; alive counts the counters that exist.
+struct CounterState {
+    explicit CounterState(std::shared_ptr<int> a) : alive(std::move(a)) { ++*alive; }
+    ~CounterState() { --*alive; }
+    std::shared_ptr<int> alive;
+    int32_t count = 0;
+};
+using Counter = std::shared_ptr<CounterState>;
+const bridge::ServedClass<Counter> kCounter{
+    "Counter",
+    {
+        {Get, "Count", Takes(0), [](Counter& c) { return c->count; }},
+        {Method, "Add", Takes(1), [](Counter& c, Args& args) { return c->count += args.Int(0); }},
+        {Method, "Twice", Takes(1),
+         [](Counter&, Args& args) { args.Return(0, Value(args.Int(0) * 2)); }},
+    }};
 
-  private:
-    static constexpr const char* kNames[] = {"Count", "Add", "Twice"};
-    std::shared_ptr<int> alive_;
-    int32_t count_ = 0;
+// Each side's root: makes counters, keeps a by-reference argument as it
+// came, tells its own objects, ends its connection, fails, relays a call
+// back to the other side's root depth times, and waits.
+struct SideState {
+    Channel* channel = nullptr;
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
+};
+using Side = std::shared_ptr<SideState>;
+
+constexpr Parameter kValue[] = {{"value", true}};
+constexpr Parameter kObject[] = {{"object"}};
+constexpr Parameter kDepth[] = {{"depth"}};
+constexpr Parameter kMilliseconds[] = {{"ms"}};
+constexpr MemberDeclaration kMake{1, "Make", Method, {}};
+constexpr MemberDeclaration kKeep{2, "Keep", Method, kValue};
+constexpr MemberDeclaration kOwn{3, "Own", Method, kObject};
+constexpr MemberDeclaration kEnd{4, "End", Method, {}};
+constexpr MemberDeclaration kFail{5, "Fail", Method, {}};
+constexpr MemberDeclaration kRelay{6, "Relay", Method, kDepth};
+constexpr MemberDeclaration kWait{7, "Wait", Method, kMilliseconds};
+
+Value Call(RemoteObject& object, const MemberDeclaration& member, std::vector<Value> args = {}) {
+    return bridge::InvokeDeclared(object, member, args);
+}
+
+const bridge::ServedClass<Side> kSide{
+    "Side",
+    {
+        {kMake,
+         [](Side& s) { return bridge::Serve(kCounter, std::make_shared<CounterState>(s->alive)); }},
+        {kKeep, [](Side&) {}},
+        {kOwn,
+         [](Side&, Args& args) {
+             return dynamic_cast<bridge::Served<Counter>*>(args.Object(0).get()) != nullptr;
+         }},
+        {kEnd, [](Side& s) { s->channel->Close(); }},
+        {kFail, [](Side&) { throw ComError(platform::hresult::DB_E_NOTFOUND, "Not found"); }},
+        {kRelay,
+         [](Side& s, Args& args) {
+             const int32_t depth = args.Int(0);
+             if (depth == 0)
+                 return 0;
+             return Call(*s->channel->PeerRoot(), kRelay, {Value(depth - 1)})
+                        .AsVariant()
+                        .AsInt32() +
+                    1;
+         }},
+        {kWait,
+         [](Side&, Args& args) {
+             std::this_thread::sleep_for(std::chrono::milliseconds(args.Int(0)));
+         }},
+    }};
+
+struct Pair {
+    std::unique_ptr<Channel> connecting;
+    std::unique_ptr<Channel> accepting;
 };
 
-// Two channels over a socket pair; the far one serves on a thread of its own.
+// Two channels through a listener's introduction, each handing its root.
+Pair Connect(const Value& connectingRoot, const Value& acceptingRoot) {
+    bridge::Listener listener;
+    Pair pair;
+    std::thread accept([&] {
+        pair.accepting = Channel::Accept(listener.Accept(5000), "secret", 5000, acceptingRoot);
+    });
+    pair.connecting = Channel::Connect(listener.Port(), "secret", connectingRoot);
+    accept.join();
+    return pair;
+}
+
+// Two connected sides; the far one serves on a thread of its own.
 class ChannelPair : public ::testing::Test {
   protected:
     void SetUp() override {
-        bridge::SocketPair sockets = bridge::MakeSocketPair();
-        near = std::make_unique<Channel>(std::move(sockets.first));
-        far = std::make_unique<Channel>(std::move(sockets.second));
-        far->Handle("make", [this](std::vector<Value>&) {
-            return std::vector<Value>{Value::OfObject(std::make_shared<Counter>(alive))};
-        });
-        far->Handle("echo", [](std::vector<Value>& args) { return args; });
-        far->Handle("own", [](std::vector<Value>& args) {
-            return std::vector<Value>{
-                Value(dynamic_cast<Counter*>(args.at(0).object.get()) != nullptr)};
-        });
-        // The far process ends.
-        far->Handle("end", [this](std::vector<Value>&) {
-            far->Close();
-            return std::vector<Value>{};
-        });
-        far->Handle("fail", [](std::vector<Value>&) -> std::vector<Value> {
-            throw ComError(platform::hresult::DB_E_NOTFOUND, "Not found");
-        });
-        // Calls back into the near side while the near side waits.
-        far->Handle("nest", [this](std::vector<Value>& args) {
-            return far->Call("near.add", {args.at(0)});
-        });
-        near->Handle("near.add", [](std::vector<Value>& args) {
-            return std::vector<Value>{Value(args.at(0).AsVariant().AsInt32() + 1)};
-        });
+        Pair pair = Connect(bridge::Serve(kSide, nearSide), bridge::Serve(kSide, farSide));
+        near = std::move(pair.connecting);
+        far = std::move(pair.accepting);
+        nearSide->channel = near.get();
+        farSide->channel = far.get();
         server = std::thread([this] {
             try {
                 far->Serve();
-            } catch (const ComError& error) {
-                serveError = error.number();
+            } catch (const ComError&) {
+                // The tests that end the connection look at its state.
             }
         });
     }
@@ -90,20 +135,28 @@ class ChannelPair : public ::testing::Test {
         if (server.joinable())
             server.join();
     }
+    RemoteObject& FarRoot() { return *near->PeerRoot(); }
     std::shared_ptr<RemoteObject> MakeCounter() {
-        auto object = near->Call("make", {}).at(0).AsObject();
+        auto object = Call(FarRoot(), kMake).AsObject();
         return std::shared_ptr<RemoteObject>(object, object->AsRemote());
     }
+    static int32_t Invoke(RemoteObject& object, const char* member, std::vector<Value> args = {}) {
+        return object
+            .Invoke(object.MemberId(member),
+                    bridge::invoke_kind::kMethod | bridge::invoke_kind::kPropertyGet, args)
+            .AsVariant()
+            .AsInt32();
+    }
 
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
+    Side nearSide = std::make_shared<SideState>();
+    Side farSide = std::make_shared<SideState>();
     std::unique_ptr<Channel> near;
     std::unique_ptr<Channel> far;
     std::thread server;
-    int32_t serveError = 0;
 };
 
 TEST_F(ChannelPair, ValuesOfEveryKindCrossUnchanged) {
-    std::vector<Value> values{
+    const std::vector<Value> values{
         Value(),
         Value(Variant::Null()),
         Value(Variant(int32_t{-2147217895})),
@@ -113,79 +166,84 @@ TEST_F(ChannelPair, ValuesOfEveryKindCrossUnchanged) {
         Value::MissingArgument(),
         Value::OfError(-2147467259, "planted"),
     };
-    std::vector<Value> back = near->Call("echo", values);
-    ASSERT_EQ(back.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(back[i].kind, values[i].kind) << i;
-        EXPECT_EQ(back[i].variant, values[i].variant) << i;
-        EXPECT_EQ(back[i].errorNumber, values[i].errorNumber) << i;
-        EXPECT_EQ(back[i].errorDescription, values[i].errorDescription) << i;
+        std::vector<Value> args{values[i]};
+        bridge::InvokeDeclared(FarRoot(), kKeep, args);
+        EXPECT_EQ(args[0].kind, values[i].kind) << i;
+        EXPECT_EQ(args[0].variant, values[i].variant) << i;
+        EXPECT_EQ(args[0].errorNumber, values[i].errorNumber) << i;
+        EXPECT_EQ(args[0].errorDescription, values[i].errorDescription) << i;
     }
 }
 
 TEST_F(ChannelPair, ObjectsAreCalledLateBoundAndReleasedWithTheirLastReference) {
+    EXPECT_EQ(FarRoot().ClassName(), "Side");
     auto counter = MakeCounter();
     EXPECT_EQ(counter->ClassName(), "Counter");
-    std::vector<Value> args{Value(5)};
-    EXPECT_EQ(counter->Invoke(counter->MemberId("Add"), 1, args).AsVariant().AsInt32(), 5);
+    EXPECT_EQ(Invoke(*counter, "Add", {Value(5)}), 5);
     std::vector<Value> byRef{Value(21)};
-    counter->Invoke(counter->MemberId("Twice"), 1, byRef, {true});
+    counter->Invoke(counter->MemberId("Twice"), bridge::invoke_kind::kMethod, byRef, {true});
     EXPECT_EQ(byRef[0].AsVariant().AsInt32(), 42);
     // Handed back, the object is the far side's own again.
-    EXPECT_TRUE(near->Call("own", {Value::OfObject(counter)}).at(0).AsVariant().AsBool());
+    EXPECT_TRUE(Call(FarRoot(), kOwn, {Value::OfObject(counter)}).AsVariant().AsBool());
     try {
         counter->MemberId("Missing");
         FAIL() << "an unknown member was found";
     } catch (const ComError& error) {
         EXPECT_EQ(error.number(), platform::hresult::DISP_E_UNKNOWNNAME);
     }
-    EXPECT_EQ(*alive, 1);
+    EXPECT_EQ(*farSide->alive, 1);
     counter.reset();
-    near->Call("echo", {});  // the release went before this request
-    EXPECT_EQ(*alive, 0);
-    EXPECT_EQ(far->HandedOutObjects(), 0u);
+    Call(FarRoot(), kKeep, {Value()});  // the release went before this request
+    EXPECT_EQ(*farSide->alive, 0);
+    EXPECT_EQ(far->HandedOutObjects(), 1u) << "only the root stays handed out";
 }
 
-TEST_F(ChannelPair, CallsNestInBothDirectionsOnOneThread) {
-    EXPECT_EQ(near->Call("nest", {Value(41)}).at(0).AsVariant().AsInt32(), 42);
+TEST_F(ChannelPair, ObjectsHandedOutOnOneConnectionAreEachTheirOwn) {
+    auto first = MakeCounter();
+    auto second = MakeCounter();
+    EXPECT_NE(first->Handle(), second->Handle());
+    EXPECT_EQ(Invoke(*first, "Add", {Value(5)}), 5);
+    EXPECT_EQ(Invoke(*second, "Count"), 0);
+    EXPECT_EQ(far->HandedOutObjects(), 3u);
 }
 
-TEST_F(ChannelPair, FailuresCrossWithNumberAndText) {
-    struct Case {
-        std::string op;
-        int32_t number;
-    } cases[] = {{"fail", platform::hresult::DB_E_NOTFOUND},
-                 {"no such request", platform::hresult::E_NOTIMPL}};
-    for (const Case& c : cases) {
-        try {
-            near->Call(c.op, {});
-            ADD_FAILURE() << c.op << " did not fail";
-        } catch (const ComError& error) {
-            EXPECT_EQ(error.number(), c.number) << c.op;
-        }
-    }
-    // An unknown handle is a clear error, and the connection stays usable.
+TEST_F(ChannelPair, CallsNestInBothDirectionsUpToTheLimit) {
+    // Relay(n) nests n + 1 calls, alternately on each side.
+    EXPECT_EQ(Call(FarRoot(), kRelay, {Value(bridge::kMaxCallNesting - 1)}).AsVariant().AsInt32(),
+              bridge::kMaxCallNesting - 1);
     try {
-        near->Call("ids", {Value(999), Value("Count")});
-        ADD_FAILURE() << "an unknown handle was accepted";
+        Call(FarRoot(), kRelay, {Value(bridge::kMaxCallNesting)});
+        ADD_FAILURE() << "calls nested past the limit";
     } catch (const ComError& error) {
-        EXPECT_EQ(error.number(), bridge::error_number::kDisconnected);
+        EXPECT_EQ(error.number(), platform::hresult::E_FAIL);
+        EXPECT_EQ(error.description(), "Calls over the bridge nest too deep");
     }
-    EXPECT_TRUE(near->IsOpen());
+    EXPECT_EQ(Call(FarRoot(), kRelay, {Value(2)}).AsVariant().AsInt32(), 2);
+}
+
+TEST_F(ChannelPair, AFailureCrossesWithNumberAndTextAndTheConnectionStays) {
+    try {
+        Call(FarRoot(), kFail);
+        ADD_FAILURE() << "the failure did not cross";
+    } catch (const ComError& error) {
+        EXPECT_EQ(error.number(), platform::hresult::DB_E_NOTFOUND);
+        EXPECT_EQ(error.description(), "Not found");
+    }
+    EXPECT_EQ(Call(FarRoot(), kRelay, {Value(1)}).AsVariant().AsInt32(), 1);
 }
 
 TEST_F(ChannelPair, AClosedConnectionDropsTheObjectsAndFailsTheirCalls) {
     auto counter = MakeCounter();
     try {
-        near->Call("end", {});
+        Call(FarRoot(), kEnd);
         ADD_FAILURE() << "a call outlived its peer";
     } catch (const ComError& error) {
         EXPECT_EQ(error.number(), bridge::error_number::kServerUnavailable);
     }
     server.join();
-    std::vector<Value> none;
-    EXPECT_THROW(counter->Invoke(1, 2, none), ComError);
-    EXPECT_EQ(*alive, 0);
+    EXPECT_THROW(Invoke(*counter, "Count"), ComError);
+    EXPECT_EQ(*farSide->alive, 0);
     EXPECT_FALSE(near->IsOpen());
 }
 
@@ -196,8 +254,11 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
         {0x02, 0x00, 0x00, 0x00, 0xFF, 0xFF},  // not CBOR
         {0x01, 0x00, 0x00, 0x00, 0x01},        // CBOR, but not a map
         // A request whose value is of no known kind.
+        bridge::EncodeFrame(nlohmann::json{
+            {"k", "q"}, {"i", 1}, {"o", "ids"}, {"a", nlohmann::json::array({{99}})}}),
+        // A request the channel does not know.
         bridge::EncodeFrame(
-            nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "x"}, {"a", nlohmann::json::array({{99}})}}),
+            nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "create"}, {"a", nlohmann::json::array()}}),
     };
     for (const auto& frame : frames) {
         bridge::SocketPair sockets = bridge::MakeSocketPair();
@@ -213,29 +274,62 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
     }
 }
 
-TEST(BridgeChannel, IntroductionsAndSilentPeers) {
+TEST(BridgeChannel, AnUnknownHandleFailsItsRequestAndNotTheConnection) {
+    bridge::SocketPair sockets = bridge::MakeSocketPair();
+    auto serving = std::make_unique<Channel>(std::move(sockets.second));
+    std::thread server([&] { serving->Serve(); });
+    const std::vector<uint8_t> request =
+        bridge::EncodeFrame(nlohmann::json{{"k", "q"},
+                                           {"i", 1},
+                                           {"o", "ids"},
+                                           {"a", nlohmann::json::array({{2, 999}, {4, "Count"}})}});
+    ASSERT_TRUE(sockets.first->Send(request.data(), request.size()));
+    uint8_t header[bridge::kFrameHeaderSize];
+    ASSERT_EQ(sockets.first->Receive(header, sizeof header, 5000),
+              bridge::Socket::Received::Complete);
+    std::vector<uint8_t> body(bridge::FrameLength(header));
+    ASSERT_EQ(sockets.first->Receive(body.data(), body.size(), 5000),
+              bridge::Socket::Received::Complete);
+    const nlohmann::json reply = bridge::DecodeMessage(body.data(), body.size());
+    EXPECT_EQ(reply["e"][0], bridge::error_number::kDisconnected);
+    EXPECT_TRUE(serving->IsOpen());
+    sockets.first->Shutdown();
+    server.join();
+}
+
+TEST(BridgeChannel, IntroductionsHandOverRootsAndRefuseStrangers) {
     bridge::Listener listener;
-    std::thread client([port = listener.Port()] {
-        EXPECT_THROW(Channel::Connect(port, "wrong"), ComError);
-        auto channel = Channel::Connect(port, "secret");
-        channel->SetWaitLimit(100);
-        try {
-            channel->Call("never answered", {});
-            ADD_FAILURE() << "a silent peer was waited for forever";
-        } catch (const ComError& error) {
-            EXPECT_EQ(error.number(), bridge::error_number::kTimeout);
-        }
-    });
+    std::thread stranger(
+        [port = listener.Port()] { EXPECT_THROW(Channel::Connect(port, "wrong"), ComError); });
     EXPECT_THROW(Channel::Accept(listener.Accept(5000), "secret", 5000), ComError);
-    auto accepted = Channel::Accept(listener.Accept(5000), "secret", 5000);
-    accepted->Handle("never answered", [](std::vector<Value>& args) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        return args;
-    });
-    client.join();
+    stranger.join();
+    // A side may hand over no root.
+    Pair pair = Connect(Value(), bridge::Serve(kSide, std::make_shared<SideState>()));
+    EXPECT_EQ(pair.accepting->PeerRoot(), nullptr);
+    ASSERT_NE(pair.connecting->PeerRoot(), nullptr);
+    EXPECT_EQ(pair.connecting->PeerRoot()->ClassName(), "Side");
     EXPECT_EQ(bridge::ParseLoopbackAddress("127.0.0.1:4711"), 4711);
     EXPECT_EQ(bridge::ParseLoopbackAddress("10.0.0.1:4711"), 0);
     EXPECT_EQ(bridge::ParseLoopbackAddress("127.0.0.1:70000"), 0);
+}
+
+TEST(BridgeChannel, ASilentPeerIsGivenUpAfterTheWaitLimit) {
+    Pair pair = Connect(Value(), bridge::Serve(kSide, std::make_shared<SideState>()));
+    std::thread server([&] {
+        try {
+            pair.accepting->Serve();
+        } catch (const ComError&) {
+            // Its caller gave up and left.
+        }
+    });
+    pair.connecting->SetWaitLimit(100);
+    try {
+        Call(*pair.connecting->PeerRoot(), kWait, {Value(400)});
+        ADD_FAILURE() << "a silent peer was waited for forever";
+    } catch (const ComError& error) {
+        EXPECT_EQ(error.number(), bridge::error_number::kTimeout);
+    }
+    server.join();
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ class LabWineTest : public ::testing::Test {
     void SetUp() override {
         server.Ok({"init", "--empty"});
         // The Windows build's bridge files, and the program, need only exist.
-        for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe", "Program.exe"})
+        for (const char* file : {"MorvaneBridge.dll", "MorvaneWindowsHost.exe", "Program.exe"})
             std::ofstream(server.temp().File(file)).put('\0');
         // The prefix is prepared with "--prepare"; any other run prints its
         // arguments one to a line and exits 3.

@@ -141,12 +141,22 @@ TEST_F(ActivationTest, ChangedServerFolderTakesEffectAtTheNextCreation) {
 
 // As morvane-lab init --force replaces a server: a new one made beside it
 // and moved into the folder. The folder's name stays, its registry does not.
+// Inside a store's save as outside one.
 TEST_F(ActivationTest, AServerReplacedInItsFolderIsReadAfresh) {
-    ASSERT_TRUE(activation.CreateObject(activation_probe::kProbeProgId));
+    {
+        auto before = platform::emulated::ServerDb::Open(server.folder());
+        platform::emulated::ReadSnapshot save(*before);
+        ASSERT_TRUE(activation.CreateObject(activation_probe::kProbeProgId));
+    }
     const std::string staged = server.temp().File("staged");
     platform::emulated::ServerDb::Open(staged, true);
     std::filesystem::rename(server.folder(), server.temp().File("replaced"));
     std::filesystem::rename(staged, server.folder());
+    {
+        auto after = platform::emulated::ServerDb::Open(server.folder());
+        platform::emulated::ReadSnapshot save(*after);
+        EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
+    }
     EXPECT_EQ(CreationError(activation_probe::kProbeProgId), hresult::CO_E_CLASSSTRING);
 }
 

@@ -6,6 +6,7 @@
 
 using platform::emulated::ClassEntry;
 using platform::emulated::InterfaceEntry;
+using platform::emulated::LibraryKind;
 using platform::emulated::Registry;
 using platform::emulated::ServerDb;
 using platform::emulated::TypeLibraryEntry;
@@ -43,6 +44,16 @@ TEST_F(RegistryTest, ClassEntryReadsBackWithEveryValue) {
     EXPECT_EQ(found->typeLibraryVersion, "1.0");
     EXPECT_FALSE(found->application);
     EXPECT_EQ(registry.FindClsidOfProgId("Vendor.Thing"), kClsidA);
+}
+
+TEST_F(RegistryTest, ALibrarysKindIsDecidedWhenItsClassIsRegistered) {
+    const std::string windows = server.temp().File("Sink.dll");
+    testsupport::WriteFile(windows, "MZ\x90");
+    registry.RegisterClass(MakeClass(kClsidA, "Vendor.A", windows.c_str()));
+    registry.RegisterClass(MakeClass(kClsidB, "Vendor.B", "/opt/lib/B.so"));
+    testsupport::WriteFile(windows, "no longer read");
+    EXPECT_EQ(registry.ResolveProgId("Vendor.A")->classEntry->libraryKind, LibraryKind::Windows);
+    EXPECT_EQ(registry.FindClass(kClsidB)->libraryKind, LibraryKind::Native);
 }
 
 TEST_F(RegistryTest, ProgIdAndClsidLookupsIgnoreCase) {

@@ -1,25 +1,19 @@
-#include "platform/emulated/bridge/WineProcess.h"
+#include "platform/emulated/hosting/WineProcess.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <set>
-#include <thread>
+#include <system_error>
 
 #include "platform/ComError.h"
-#include "platform/emulated/bridge/WinePaths.h"
-
-extern char** environ;
+#include "platform/emulated/machine/ChildProcess.h"
 
 namespace platform::emulated::wine {
 
@@ -55,27 +49,16 @@ std::string WineLoader() {
 
 // Starts words[0] (found on PATH) with the words as its arguments.
 pid_t Spawn(std::vector<std::string> words, std::vector<std::string> environment, bool quiet) {
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        for (int stream : {0, 1, 2})
-            posix_spawn_file_actions_addopen(&actions, stream, "/dev/null",
-                                             stream == 0 ? O_RDONLY : O_WRONLY, 0);
+    ChildLaunch launch;
+    launch.words = std::move(words);
+    launch.environment = std::move(environment);
+    if (quiet)
+        launch.input = launch.output = launch.error = "/dev/null";
+    try {
+        return StartChild(launch);
+    } catch (const std::system_error& error) {
+        ThrowExecFailure(error.what());
     }
-    pid_t process = 0;
-    const int failed = posix_spawnp(&process, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        ThrowExecFailure("cannot start " + words[0] + ": " + std::strerror(failed));
-    return process;
 }
 
 }  // namespace
@@ -84,10 +67,10 @@ std::string WindowsBinFolder() {
     const std::string folder = Environment("MORVANE_WINDOWS_BIN");
     if (folder.empty())
         ThrowExecFailure(
-            "MORVANE_WINDOWS_BIN is not set: it names the bin folder of the Windows build "
-            "(cmake --build --preset win32), which holds MorvaneBridge.dll and "
-            "MorvaneSinkHost.exe");
-    for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe"}) {
+            std::string("MORVANE_WINDOWS_BIN is not set: it names the bin folder of the Windows "
+                        "build (cmake --build --preset win32), which holds ") +
+            kBridgeLibrary + " and " + kWindowsHostProgram);
+    for (const char* file : {kBridgeLibrary, kWindowsHostProgram}) {
         if (!std::filesystem::is_regular_file(std::filesystem::path(folder) / file))
             ThrowExecFailure("MORVANE_WINDOWS_BIN=" + folder + " holds no " + file +
                              ": build the Windows preset win32 with its tests");
@@ -108,15 +91,7 @@ std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
         set["WINEDEBUG"] = "-all";
     for (const auto& [name, value] : additions)
         set[name] = value;
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (!set.count(text.substr(0, text.find('='))))
-            environment.push_back(text);
-    }
-    for (const auto& [name, value] : set)
-        environment.push_back(name + "=" + value);
-    return environment;
+    return EnvironmentWith(set);
 }
 
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -126,55 +101,15 @@ pid_t StartWindowsProgram(const std::string& program, const std::vector<std::str
     return Spawn(std::move(words), environment, quiet);
 }
 
-int WaitForProcess(pid_t process, int limitMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    for (;;) {
-        int status = 0;
-        const pid_t done = waitpid(process, &status, limitMs < 0 ? 0 : WNOHANG);
-        if (done == process)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (done < 0 && errno != EINTR)
-            return 127;
-        if (limitMs >= 0 && std::chrono::steady_clock::now() >= end)
-            return -1;
-        if (limitMs >= 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-void KillProcess(pid_t process) {
-    kill(process, SIGKILL);
-    WaitForProcess(process, -1);
-}
-
 void AwaitSessionEnd(const std::string& prefixFolder) {
     try {
         const pid_t process =
             Spawn({WineTool("wineserver"), "-w"}, WineEnvironment(prefixFolder), true);
-        if (WaitForProcess(process, kSessionEndLimitMs) < 0)
-            KillProcess(process);
+        if (!WaitForChild(process, kSessionEndLimitMs))
+            KillChild(process);
     } catch (const ComError&) {
         // Without Wine's server there is no session to wait for.
     }
-}
-
-std::string NewBridgeToken() {
-    std::ifstream random("/dev/urandom", std::ios::binary);
-    unsigned char bytes[16] = {};
-    if (!random.read(reinterpret_cast<char*>(bytes), sizeof bytes))
-        ThrowExecFailure("no random source for the bridge's token");
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string token;
-    for (unsigned char byte : bytes) {
-        token += kDigits[byte >> 4];
-        token += kDigits[byte & 15];
-    }
-    return token;
-}
-
-std::map<std::string, std::string> BridgeEnvironment(uint16_t port, const std::string& token) {
-    return {{"MORVANE_BRIDGE", "127.0.0.1:" + std::to_string(port)},
-            {"MORVANE_BRIDGE_TOKEN", token}};
 }
 
 void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder) {
@@ -196,15 +131,15 @@ void PreparePrefix(const std::string& prefixFolder, const std::string& binFolder
         ~Unlock() { close(handle); }
     } unlock{lockHandle};
     const bool made = !std::filesystem::exists(std::filesystem::path(prefixFolder) / "system.reg");
-    const pid_t process = StartWindowsProgram(binFolder + "/MorvaneSinkHost.exe", {"--prepare"},
+    const pid_t process = StartWindowsProgram(binFolder + "/" + kWindowsHostProgram, {"--prepare"},
                                               WineEnvironment(prefixFolder), true);
-    const int status = WaitForProcess(process, kPrepareLimitMs);
-    if (status < 0)
-        KillProcess(process);
-    if (status != 0)
+    const std::optional<ChildExit> exit = WaitForChild(process, kPrepareLimitMs);
+    if (!exit)
+        KillChild(process);
+    if (!exit || exit->status != 0)
         ThrowExecFailure("the Wine prefix " + prefixFolder +
-                         " could not be prepared for the bridge (status " + std::to_string(status) +
-                         ")");
+                         " could not be prepared for the bridge (status " +
+                         (exit ? std::to_string(exit->status) : std::string("-1")) + ")");
     // Making a prefix starts Wine's desktop on whatever display this
     // process has, maybe none: that session ends before a program that
     // opens windows starts one of its own.

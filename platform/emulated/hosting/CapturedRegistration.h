@@ -9,7 +9,7 @@
 // What a Windows library's DllRegisterServer wrote under
 // HKEY_CLASSES_ROOT, captured value by value, read as the registry
 // entries the server keeps: classes (with their ProgIDs and library
-// files), type libraries and interfaces.
+// files, Windows libraries all), type libraries and interfaces.
 namespace platform::emulated {
 
 // One value: its key below HKEY_CLASSES_ROOT, its name ("" for the key's

@@ -1,4 +1,4 @@
-#include "platform/emulated/bridge/CapturedRegistration.h"
+#include "platform/emulated/hosting/CapturedRegistration.h"
 
 #include <map>
 #include <set>
@@ -63,6 +63,7 @@ CapturedRegistration ReadCapturedRegistration(
             entry.threadingModel = tree.Get(key + "\\InprocServer32", "ThreadingModel");
             entry.typeLibraryId = tree.Get(key + "\\TypeLib");
             entry.typeLibraryVersion = tree.Get(key + "\\Version");
+            entry.libraryKind = LibraryKind::Windows;
             registration.classes.push_back(std::move(entry));
         } else if (typeLibrary) {
             registration.typeLibraries.push_back(

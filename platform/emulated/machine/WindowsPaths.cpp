@@ -1,8 +1,8 @@
-#include "platform/emulated/bridge/WinePaths.h"
+#include "platform/emulated/machine/WindowsPaths.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/Text.h"
 #include "platform/emulated/db/ServerDb.h"
@@ -43,12 +43,6 @@ std::string WindowsPath(const std::string& unixPath) {
         if (c == '/')
             c = '\\';
     return path;
-}
-
-bool IsWindowsLibrary(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    char magic[2] = {};
-    return file.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }
 
 }  // namespace platform::emulated::wine

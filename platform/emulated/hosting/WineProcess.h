@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,9 +11,14 @@
 // the prefix for the bridge.
 namespace platform::emulated::wine {
 
-// The folder of the Windows build's bridge files (MorvaneBridge.dll,
-// MorvaneSinkHost.exe): $MORVANE_WINDOWS_BIN. Missing or incomplete, it
-// throws CO_E_SERVER_EXEC_FAILURE naming the variable and the build.
+// The Windows build's bridge files: the library of the bridge's classes
+// and the Windows host's program.
+inline constexpr const char* kBridgeLibrary = "MorvaneBridge.dll";
+inline constexpr const char* kWindowsHostProgram = "MorvaneWindowsHost.exe";
+
+// The folder of the Windows build's bridge files: $MORVANE_WINDOWS_BIN.
+// Missing or incomplete, it throws CO_E_SERVER_EXEC_FAILURE naming the
+// variable and the build.
 std::string WindowsBinFolder();
 
 // The environment of a Wine process in the prefix: this process's own with
@@ -22,27 +26,16 @@ std::string WindowsBinFolder();
 std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
                                          const std::map<std::string, std::string>& additions = {});
 
-// Starts the Windows program (a Linux path) with its arguments under Wine.
-// quiet: its standard streams go to /dev/null instead of this process's.
+// Starts the Windows program (a Linux path) with its arguments under Wine
+// (ChildProcess.h waits for it and ends it). quiet: its standard streams
+// go to /dev/null instead of this process's. A loader that cannot be
+// started throws CO_E_SERVER_EXEC_FAILURE.
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, bool quiet);
-// Waits for the process up to limitMs (negative: no limit); its exit status,
-// or -1 when it is still running.
-int WaitForProcess(pid_t process, int limitMs);
-// Ends the process now and reaps it.
-void KillProcess(pid_t process);
 
 // Waits until the prefix's Wine session (its server and services) has
 // ended, at most half a minute.
 void AwaitSessionEnd(const std::string& prefixFolder);
-
-// A secret a Wine process started for the bridge introduces itself with:
-// 32 hexadecimal digits from the system's random source.
-std::string NewBridgeToken();
-
-// The environment that leads a Wine process to the bridge listening on the
-// port of 127.0.0.1, to introduce itself with the token.
-std::map<std::string, std::string> BridgeEnvironment(uint16_t port, const std::string& token);
 
 // Makes the prefix ready for the bridge once per process (and across
 // processes under a lock): creates it when missing, registers the bridge's

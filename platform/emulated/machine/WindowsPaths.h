@@ -2,8 +2,8 @@
 
 #include <string>
 
-// Where the Windows build meets the emulated server's files: the Wine
-// prefix of the server, and paths as Windows programs in that prefix write
+// The machine's files as the Windows build names them: the emulated
+// server's Wine prefix, and paths as Windows programs in that prefix write
 // them.
 namespace platform::emulated::wine {
 
@@ -18,8 +18,5 @@ std::string UnixPath(const std::string& windowsPath, const std::string& prefixFo
 // The Windows path of a Linux path, through the drive Z: that Wine maps to
 // the root folder.
 std::string WindowsPath(const std::string& unixPath);
-
-// Whether the file is a Windows executable or library (a PE file).
-bool IsWindowsLibrary(const std::string& path);
 
 }  // namespace platform::emulated::wine

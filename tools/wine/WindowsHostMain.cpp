@@ -1,8 +1,9 @@
-// MorvaneSinkHost.exe: the process in which the emulated server runs
-// Windows sink libraries (no arguments), or, with --prepare, readies the
-// Wine prefix for the bridge. Everything it does is in MorvaneBridge.dll
-// beside it, the same library the platform's ProgIDs name in the prefix, so
-// that the sink's own calls into the platform share the host's connection.
+// MorvaneWindowsHost.exe: the Windows host, the process in which the
+// emulated server runs Windows libraries (no arguments), or, with
+// --prepare, readies the Wine prefix for the bridge. Everything it does is
+// in MorvaneBridge.dll beside it, the same library the platform's ProgIDs
+// name in the prefix, so that a library's own calls into the platform
+// share the host's connection.
 #include <windows.h>
 
 #include <cstring>
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
     // shared desktop, that desktop would have no display either, so that
     // Windows programs with one could open no window while it lasts.
     if (HDESK desktop =
-            CreateDesktopW(L"MorvaneSinkHost", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
+            CreateDesktopW(L"MorvaneWindowsHost", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
         SetThreadDesktop(desktop);
     wchar_t path[MAX_PATH] = {};
     std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
         return 10;
     const bool prepare = argc > 1 && std::strcmp(argv[1], "--prepare") == 0;
     auto entry = reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(
-        GetProcAddress(bridge, prepare ? "MorvaneBridgePrepare" : "MorvaneBridgeHost")));
+        GetProcAddress(bridge, prepare ? "MorvanePreparePrefix" : "MorvaneWindowsHost")));
     if (entry == nullptr)
         return 11;
     if (prepare)

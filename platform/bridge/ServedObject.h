@@ -1,0 +1,185 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "platform/Variant.h"
+#include "platform/bridge/BridgeMembers.h"
+#include "platform/bridge/BridgeValue.h"
+
+// Objects of this side served to the peer from a table of members over a
+// payload (the object that does the work). A row says what the member is
+// (MemberKind), its name, how many arguments it takes and what it does;
+// a property that is read and written has a row for each. A declared
+// member (BridgeMembers.h) keeps its declared identifier; any other member
+// is identified by the position of its name's first row, so identifiers
+// stay the same for the class's whole life and a class's name names one
+// table (a Wine process keeps the identifiers it learned by class name).
+// An unknown name fails as IDispatch's GetIDsOfNames does; a kind of call
+// the member does not answer, or a count of arguments outside its range,
+// fails as its Invoke does.
+namespace bridge {
+
+// The arguments of one call, read by position with the types the member
+// expects; a missing or mistyped one fails as automation does.
+class Args {
+  public:
+    explicit Args(std::vector<Value>& values) : values_(values) {}
+
+    bool Given(size_t index) const;
+    std::string Text(size_t index) const;
+    int32_t Int(size_t index) const;
+    bool Bool(size_t index) const;
+    const platform::Variant& Any(size_t index) const;
+    const std::shared_ptr<bridge::Object>& Object(size_t index) const;
+    // The new value of an argument passed by reference.
+    void Return(size_t index, Value value);
+
+  private:
+    const Value& At(size_t index) const;
+    std::vector<Value>& values_;
+};
+
+// The identifier of a member that has none declared: its position.
+inline constexpr int32_t kIdByPosition = INT32_MIN;
+
+// What a row is, apart from what it does.
+struct MemberRow {
+    MemberKind kind;
+    std::string_view name;
+    Arity takes;
+    int32_t id = kIdByPosition;
+};
+
+// The look-ups every served class makes in its rows.
+class MemberIndex {
+  public:
+    explicit MemberIndex(std::vector<MemberRow> rows);
+    // GetIDsOfNames: names compare without regard to case.
+    int32_t IdOf(std::string_view name) const;
+    // The row Invoke runs for a call of that kind (IDispatch's flags) with
+    // that many arguments.
+    size_t RowFor(int32_t id, uint16_t kind, size_t argumentCount) const;
+
+  private:
+    std::vector<MemberRow> rows_;
+};
+
+namespace served_detail {
+// A member's result as a value: nothing for a procedure or a write.
+template <typename Body>
+Value ResultOf(const Body& body) {
+    using Result = decltype(body());
+    if constexpr (std::is_void_v<Result>) {
+        body();
+        return Value();
+    } else if constexpr (std::is_same_v<std::decay_t<Result>, Value>) {
+        return body();
+    } else {
+        return Value(platform::Variant(body()));
+    }
+}
+}  // namespace served_detail
+
+// One row. What it does takes the payload and, when it reads them, the
+// arguments, and returns a value, anything a Variant is made of, or nothing.
+template <typename Payload>
+struct Member {
+    using Run = std::function<Value(Payload&, Args&)>;
+
+    template <typename Body>
+    Member(MemberKind kind, std::string_view name, Arity takes, Body body)
+        : row{kind, name, takes}, run(Bind(std::move(body))) {}
+    template <typename Body>
+    Member(const MemberDeclaration& declared, Body body)
+        : row{declared.kind, declared.name, declared.takes(), declared.id},
+          run(Bind(std::move(body))) {}
+
+    MemberRow row;
+    Run run;
+
+  private:
+    template <typename Body>
+    static Run Bind(Body body) {
+        return [body = std::move(body)](Payload& payload, Args& args) -> Value {
+            if constexpr (std::is_invocable_v<const Body&, Payload&, Args&>)
+                return served_detail::ResultOf([&] { return body(payload, args); });
+            else
+                return served_detail::ResultOf([&] { return body(payload); });
+        };
+    }
+};
+
+template <typename Payload>
+class ServedClass {
+  public:
+    ServedClass(std::string name, std::vector<Member<Payload>> members)
+        : name_(std::move(name)), index_(RowsOf(members)) {
+        for (Member<Payload>& member : members)
+            runs_.push_back(std::move(member.run));
+    }
+
+    const std::string& name() const { return name_; }
+    int32_t MemberId(std::string_view name) const { return index_.IdOf(name); }
+    Value Invoke(Payload& payload, int32_t id, uint16_t kind, std::vector<Value>& values) const {
+        Args args(values);
+        return runs_[index_.RowFor(id, kind, values.size())](payload, args);
+    }
+
+  private:
+    static std::vector<MemberRow> RowsOf(const std::vector<Member<Payload>>& members) {
+        std::vector<MemberRow> rows;
+        for (const Member<Payload>& member : members)
+            rows.push_back(member.row);
+        return rows;
+    }
+
+    std::string name_;
+    MemberIndex index_;
+    std::vector<typename Member<Payload>::Run> runs_;
+};
+
+template <typename Payload>
+class Served final : public LocalObject {
+  public:
+    Served(const ServedClass<Payload>& servedClass, Payload payload)
+        : class_(servedClass), payload_(std::move(payload)) {}
+
+    std::string ClassName() const override { return class_.name(); }
+    int32_t MemberId(const std::string& name) override { return class_.MemberId(name); }
+    Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& values,
+                 const std::vector<bool>&) override {
+        return class_.Invoke(payload_, memberId, kind, values);
+    }
+
+    Payload& payload() { return payload_; }
+
+  private:
+    const ServedClass<Payload>& class_;
+    Payload payload_;
+};
+
+template <typename Payload>
+Value Serve(const ServedClass<Payload>& servedClass, Payload payload) {
+    return Value::OfObject(std::make_shared<Served<Payload>>(servedClass, std::move(payload)));
+}
+
+// An object argument that is not of the class a member expects.
+[[noreturn]] void ThrowNotOfThisServer(const char* what);
+
+// The payload of an object argument that must be of the served class;
+// anything else fails with E_INVALIDARG.
+template <typename Payload>
+Payload& PayloadOf(const std::shared_ptr<Object>& object, const char* what) {
+    auto* served = dynamic_cast<Served<Payload>*>(object.get());
+    if (served == nullptr)
+        ThrowNotOfThisServer(what);
+    return served->payload();
+}
+
+}  // namespace bridge

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ComError.h"
+#include "platform/bridge/BridgeChannel.h"
+#include "platform/bridge/BridgeMembers.h"
+#include "platform/emulated/hosting/WindowsHostLaunch.h"
+
+// A Windows host: the process under Wine in which Windows libraries run
+// for this server (WindowsHostLaunch.h), reached over a bridge channel on
+// which this process serves the emulated platform to the host and calls
+// the host's root object (bridge::host_root). One per thread that needs
+// one, started at the first use on the thread and ended with the thread
+// (or the process); a host that dies, hangs past its limit or cannot start
+// fails the call at hand, and the next use starts a new one.
+namespace platform::emulated {
+
+class WindowsHost {
+  public:
+    // The host of this thread, started when there is none or it ended.
+    static std::shared_ptr<WindowsHost> ForThisThread();
+
+    explicit WindowsHost(LaunchedHost launched);
+    ~WindowsHost();
+    WindowsHost(const WindowsHost&) = delete;
+    WindowsHost& operator=(const WindowsHost&) = delete;
+
+    // Invokes a member of the host's root.
+    bridge::Value Invoke(const bridge::MemberDeclaration& member, std::vector<bridge::Value>& args);
+    // The identifier of a member of one of the host's objects, asked of the
+    // host once per class and name for the host's life.
+    int32_t MemberId(bridge::RemoteObject& object, const std::string& classId,
+                     const std::string& name);
+    bool IsRunning() const { return process_ > 0 && channel_->IsOpen(); }
+    pid_t Process() const { return process_; }
+    // Ends the host process now (it dies as a crash would end it).
+    void End();
+    // Runs a call on the host's channel; when the call closed the channel
+    // (the host died, hung or broke the protocol) the host is ended and
+    // the failure thrown.
+    template <typename Body>
+    auto Guard(Body&& body) -> decltype(body()) {
+        try {
+            return body();
+        } catch (const ComError&) {
+            if (!channel_->IsOpen())
+                End();
+            throw;
+        }
+    }
+
+  private:
+    pid_t process_;
+    std::unique_ptr<bridge::Channel> channel_;
+    std::shared_ptr<bridge::RemoteObject> root_;
+    std::mutex memberIdsMutex_;
+    std::map<std::string, int32_t> memberIds_;
+};
+
+}  // namespace platform::emulated

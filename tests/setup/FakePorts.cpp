@@ -306,22 +306,28 @@ class FakeConnection : public platform::directory::Connection {
 // A directory without people: every query returns no records.
 class EmptyRecordset : public platform::directory::Recordset {
   public:
+    explicit EmptyRecordset(FakeDirectoryAdo& owner) : owner_(owner) {}
     bool IsEOF() override { return true; }
     int32_t RecordCount() override { return 0; }
     platform::Variant FieldValue(const std::string&) override { return {}; }
     void MoveNext() override {}
-    void Close() override {}
+    void Close() override { owner_.faults.Check("RecordsetClose"); }
+
+  private:
+    FakeDirectoryAdo& owner_;
 };
 
 class FakeCommand : public platform::directory::Command {
   public:
     explicit FakeCommand(FakeDirectoryAdo& owner) : owner_(owner) {}
-    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {}
-    void SetCommandText(const std::string&) override {}
+    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {
+        owner_.faults.Check("SetActiveConnection");
+    }
+    void SetCommandText(const std::string&) override { owner_.faults.Check("SetCommandText"); }
     void SetProperty(const std::string&, const platform::Variant&) override {}
     std::shared_ptr<platform::directory::Recordset> Execute(int32_t) override {
         owner_.faults.Check("Execute");
-        return owner_.noRecords ? nullptr : std::make_shared<EmptyRecordset>();
+        return owner_.noRecords ? nullptr : std::make_shared<EmptyRecordset>(owner_);
     }
 
   private:

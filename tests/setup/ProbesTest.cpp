@@ -96,15 +96,29 @@ TEST(RegKeyExists, OpenedKeyIsClosedAgainAndCountsAsExisting) {
     EXPECT_EQ(machine.calls.back(), "RegCloseKey 4660");
     EXPECT_FALSE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_CURRENT_USER_VALUE,
                                                   "Software\\Vendor"));
+    machine.localMachineKeyError = 5;
+    EXPECT_FALSE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_LOCAL_MACHINE_VALUE,
+                                                  "Software\\Vendor"));
 }
 
+// Only the key's absence says "no node"; any other failure is the test's
+// own error, for the caller to report.
 TEST(IsClusterNode, FollowsTheClusterKeyUnderLocalMachine) {
     FakeMachine machine;
     EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
     machine.localMachineKeys.insert("Cluster");
     EXPECT_TRUE(setup::Cluster::IsClusterNode(machine));
+    machine.localMachineKeyError = 5;
+    try {
+        setup::Cluster::IsClusterNode(machine);
+        ADD_FAILURE() << "access denied taken for an answer";
+    } catch (const platform::ComError& error) {
+        EXPECT_EQ(error.number(), -2147024891);
+        EXPECT_EQ(error.description(), "system error 5");
+    }
+    machine.localMachineKeyError = 0;
     machine.unreadable = true;
-    EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
+    EXPECT_THROW(setup::Cluster::IsClusterNode(machine), platform::ComError);
 }
 
 TEST(TrimNull, CutsAtTheFirstNul) {
@@ -127,16 +141,24 @@ TEST_F(UserNameTest, TwentyCharacterNameComesBackWithoutTrailingNul) {
     EXPECT_EQ(name.size(), 20u);
 }
 
-TEST_F(UserNameTest, FailedCallGivesAnEmptyNameNotBufferContent) {
-    world.machine.userNameFails = true;
-    setup::InstallForm form(world.Ports(), "");
-    EXPECT_EQ(form.GetCurrentUserName(), "");
-}
-
-TEST_F(UserNameTest, NameTooLongForTheBufferGivesAnEmptyName) {
-    world.machine.userName = std::string(300, 'u');
-    setup::InstallForm form(world.Ports(), "");
-    EXPECT_EQ(form.GetCurrentUserName(), "");
+// A failed call gives its error, never what the buffer held.
+TEST_F(UserNameTest, FailedCallGivesItsErrorNotBufferContent) {
+    const struct {
+        int32_t userNameError;
+        std::string userName;
+        int32_t number;
+    } rows[] = {{1317, "Administrator", -2147023579}, {0, std::string(300, 'u'), -2147024774}};
+    for (const auto& row : rows) {
+        world.machine.userNameError = row.userNameError;
+        world.machine.userName = row.userName;
+        setup::InstallForm form(world.Ports(), "");
+        try {
+            form.GetCurrentUserName();
+            ADD_FAILURE() << "no error for " << row.number;
+        } catch (const platform::ComError& error) {
+            EXPECT_EQ(error.number(), row.number);
+        }
+    }
 }
 
 }  // namespace

@@ -28,9 +28,11 @@ class BridgeServer {
     std::unique_ptr<State> state_;
 };
 
-// Runs the Windows program (a Linux path to an .exe) with its arguments
-// under Wine in the server's prefix, with the platform served for the run;
-// its standard streams are this process's. Returns its exit status.
+// Runs the Windows program (a Linux path to an .exe, or a program of the
+// prefix by its name, as Windows finds it) with its arguments under Wine in
+// the server's prefix, with the platform served for the run; its current
+// folder and standard streams are this process's, and without a display it
+// runs on a hidden desktop. Returns its exit status.
 int RunWindowsProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace platform::emulated

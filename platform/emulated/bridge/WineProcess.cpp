@@ -85,9 +85,10 @@ std::string WindowsBinFolder() {
     if (folder.empty())
         ThrowExecFailure(
             "MORVANE_WINDOWS_BIN is not set: it names the bin folder of the Windows build "
-            "(cmake --build --preset win32), which holds MorvaneBridge.dll and "
-            "MorvaneSinkHost.exe");
-    for (const char* file : {"MorvaneBridge.dll", "MorvaneSinkHost.exe"}) {
+            "(cmake --build --preset win32), which holds MorvaneBridge.dll, "
+            "MorvaneSinkHost.exe and MorvaneHiddenDesktop.exe");
+    for (const char* file :
+         {"MorvaneBridge.dll", "MorvaneSinkHost.exe", "MorvaneHiddenDesktop.exe"}) {
         if (!std::filesystem::is_regular_file(std::filesystem::path(folder) / file))
             ThrowExecFailure("MORVANE_WINDOWS_BIN=" + folder + " holds no " + file +
                              ": build the Windows preset win32 with its tests");
@@ -117,6 +118,18 @@ std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
     for (const auto& [name, value] : set)
         environment.push_back(name + "=" + value);
     return environment;
+}
+
+ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::string& binFolder) {
+    if (!Environment("DISPLAY").empty())
+        return {program, arguments};
+    // The launcher hands its command line on to Windows: a file here by its
+    // Windows path, a name as it stands, for Windows to find.
+    ProgramRun hidden{binFolder + "/MorvaneHiddenDesktop.exe",
+                      {std::filesystem::is_regular_file(program) ? WindowsPath(program) : program}};
+    hidden.arguments.insert(hidden.arguments.end(), arguments.begin(), arguments.end());
+    return hidden;
 }
 
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -13,8 +13,9 @@
 namespace platform::emulated::wine {
 
 // The folder of the Windows build's bridge files (MorvaneBridge.dll,
-// MorvaneSinkHost.exe): $MORVANE_WINDOWS_BIN. Missing or incomplete, it
-// throws CO_E_SERVER_EXEC_FAILURE naming the variable and the build.
+// MorvaneSinkHost.exe, MorvaneHiddenDesktop.exe): $MORVANE_WINDOWS_BIN.
+// Missing or incomplete, it throws CO_E_SERVER_EXEC_FAILURE naming the
+// variable and the build.
 std::string WindowsBinFolder();
 
 // The environment of a Wine process in the prefix: this process's own with
@@ -22,7 +23,22 @@ std::string WindowsBinFolder();
 std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
                                          const std::map<std::string, std::string>& additions = {});
 
-// Starts the Windows program (a Linux path) with its arguments under Wine.
+// A program as a run starts it under Wine.
+struct ProgramRun {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+// How a run starts the program (a Linux path, or a program of the prefix
+// by its name) with its arguments: as it stands where this process has a
+// display; without one ($DISPLAY empty) through MorvaneHiddenDesktop.exe
+// of the bin folder, which runs it on a hidden desktop of its own on Wine's
+// null graphics driver, as the server runs a scheduled task. The choice is
+// the run's own: the prefix keeps no setting of it.
+ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::string& binFolder);
+
+// Starts the Windows program (a Linux path, or a program of the prefix by
+// its name) with its arguments under Wine.
 // quiet: its standard streams go to /dev/null instead of this process's.
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, bool quiet);

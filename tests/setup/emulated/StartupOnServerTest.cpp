@@ -4,7 +4,6 @@
 
 #include "platform/emulated/activation/Activation.h"
 #include "platform/emulated/catalog/CatalogObjects.h"
-#include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
 #include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/machine/MachineFacts.h"
@@ -89,28 +88,6 @@ TEST_F(StartupOnServer, NamesAddressTheServerAndTheConnectionOpens) {
     EXPECT_EQ(form->cnn->State(), 1);
     form->Window().Unload();
     EXPECT_EQ(form->cnn, nullptr);
-}
-
-// The machine's planted failures reach the run's journal with their error.
-TEST_F(StartupOnServer, ClusterTestAndAccountNameThatFailAreSkippedSteps) {
-    SetMachineFact(*db_, "cluster", "true");
-    Faults faults(*db_);
-    faults.Plant({0,
-                  "machine.regopenkey",
-                  std::string("HKEY_LOCAL_MACHINE\\\\Cluster"),
-                  -2147024891,
-                  "Access is denied.",
-                  {}});
-    faults.Plant({0, "machine.username", {}, -2147024888, "Not enough memory.", {}});
-    auto form = Load();
-    EXPECT_FALSE(form->blnIsClusterNode);
-    EXPECT_EQ(form->sUserName, "");
-    const std::string journal = form->BatchLog();
-    for (const char* line :
-         {"] Cluster membership not tested - ERROR: -2147024891 Access is denied.\r\n",
-          "] Account name not read - ERROR: -2147024888 Not enough memory.\r\n"}) {
-        EXPECT_NE(journal.find(line), std::string::npos) << line << journal;
-    }
 }
 
 TEST_F(StartupOnServer, LibraryInTheCurrentDirectoryIsInstalledAsTheApplication) {

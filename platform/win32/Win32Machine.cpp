@@ -83,7 +83,8 @@ int32_t Win32Machine::GetUserName(std::string& buffer, uint32_t& size) {
         const DWORD error = GetLastError();
         if (error == ERROR_INSUFFICIENT_BUFFER)
             size = count;
-        return static_cast<int32_t>(error);
+        // A failure that left no error code is a failure all the same.
+        return static_cast<int32_t>(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
     }
     // The name in the core's UTF-8, followed by its NUL; the rest of the
     // buffer stays as it was.

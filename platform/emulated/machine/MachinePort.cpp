@@ -141,16 +141,18 @@ ComError EmulatedMachine::SystemError(int32_t code) {
 }
 
 // A planted HRESULT of the system's errors (0x8007xxxx) is its code; any
-// other is answered as it stands, which words itself the same way.
+// other is answered as it stands, which words itself the same way. A code
+// of 0 would read as success: E_FAIL instead.
 int32_t EmulatedMachine::PlantedFailure(ServerDb& db, std::string_view operation,
                                         std::string_view url) {
     const std::optional<PlantedFault> fault = Faults(db).Take(operation, url);
     if (!fault)
         return ERROR_SUCCESS_CODE;
     const auto number = static_cast<uint32_t>(fault->number);
-    const int32_t code = (number & 0xFFFF0000u) == 0x80070000u
-                             ? static_cast<int32_t>(number & 0xFFFFu)
-                             : fault->number;
+    int32_t code = (number & 0xFFFF0000u) == 0x80070000u ? static_cast<int32_t>(number & 0xFFFFu)
+                                                         : fault->number;
+    if (code == ERROR_SUCCESS_CODE)
+        code = hresult::E_FAIL;
     plantedTexts_[code] = fault->description;
     return code;
 }

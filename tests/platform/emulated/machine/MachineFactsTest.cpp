@@ -150,6 +150,8 @@ TEST_F(MachinePortOnServer, PlantedFailuresAnswerTheirCodeWordedAsPlanted) {
     EXPECT_EQ(machine.RegOpenKey(platform::HKEY_LOCAL_MACHINE_VALUE, "Cluster", key), 0)
         << "planted once";
     EXPECT_EQ(machine.GetUserName(buffer, size), platform::ERROR_SUCCESS_CODE) << "planted once";
+    faults.Plant({0, "machine.username", {}, 0, "no number", 1});
+    EXPECT_EQ(machine.GetUserName(buffer, size), -2147467259) << "a failure, never success";
 }
 
 TEST(MachinePortWithoutServer, MissingServerIsAComErrorAndProbesGiveTheirFailureValues) {

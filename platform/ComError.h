@@ -27,6 +27,11 @@ namespace hresult {
 constexpr int32_t FromUnsigned(uint32_t value) {
     return static_cast<int32_t>(value);
 }
+// HRESULT_FROM_WIN32: a system error code as an HRESULT; a code that is
+// not above zero is taken as one already.
+constexpr int32_t FromSystemError(int32_t code) {
+    return code <= 0 ? code : FromUnsigned(0x80070000u | (static_cast<uint32_t>(code) & 0xFFFFu));
+}
 
 constexpr int32_t S_OK = 0;
 constexpr int32_t E_FAIL = FromUnsigned(0x80004005);

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ComError.h"
+
 // The machine port: the Win32 calls the setup program asks about the
 // machine and the user with. Each call reports its outcome the way the
-// Win32 function does (a BOOL or an error code); a machine whose facts
-// cannot be read at all throws platform::ComError.
+// Win32 function does (a BOOL or a system error code); a machine whose
+// facts cannot be read at all throws platform::ComError.
 namespace platform {
 
 // Registry hives as 32-bit handle values.
@@ -51,10 +53,15 @@ class Machine {
     virtual int32_t RegCloseKey(uint32_t key) = 0;
 
     // GetUserNameA(buffer, &size): buffer holds size characters on entry.
-    // On success it holds the name followed by a NUL (the rest as it was)
-    // and size is the name's length plus one. On failure false, with size
-    // set to the length needed when the buffer was too small.
-    virtual bool GetUserName(std::string& buffer, uint32_t& size) = 0;
+    // On success ERROR_SUCCESS_CODE; buffer holds the name followed by a
+    // NUL (the rest as it was) and size is the name's length plus one. On
+    // failure the call's error code (GetLastError), with size set to the
+    // length needed when the buffer was too small.
+    virtual int32_t GetUserName(std::string& buffer, uint32_t& size) = 0;
+
+    // The error of a call above that failed with a system error code, as
+    // the system words it: HRESULT_FROM_WIN32(code) and its message text.
+    virtual ComError SystemError(int32_t code) = 0;
 };
 
 // The machine the program runs on.

@@ -115,9 +115,13 @@ std::string InstallForm::GetCurrentUserName() {
     constexpr uint32_t kBufferSize = 255;
     std::string buffer(kBufferSize, '\0');
     uint32_t size = kBufferSize;
-    // A failed call leaves nothing usable in the buffer: the name is then
-    // empty rather than whatever the buffer held.
-    if (!ports_.machine.GetUserName(buffer, size) || size == 0) {
+    // A failed call leaves nothing usable in the buffer: its error instead
+    // of whatever the buffer held.
+    if (const int32_t error = ports_.machine.GetUserName(buffer, size);
+        error != platform::ERROR_SUCCESS_CODE) {
+        throw ports_.machine.SystemError(error);
+    }
+    if (size == 0) {
         return "";
     }
     return TrimNull(buffer.substr(0, std::min<size_t>(size - 1, buffer.size())));

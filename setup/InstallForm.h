@@ -50,7 +50,7 @@ class InstallForm {
     static bool IsBatchCommandLine(const std::string& commandLine);
     // startstr up to, not including, its first NUL character.
     static std::string TrimNull(const std::string& startstr);
-    // The logged-on account's name; "" when the call fails.
+    // The logged-on account's name; a failing call throws its error.
     std::string GetCurrentUserName();
 
     // Mailbox discovery and refresh. RefreshForm's state: -1 tests for the

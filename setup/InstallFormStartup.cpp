@@ -49,7 +49,11 @@ void InstallForm::LearnNames() {
             ShortComputerName = platform::text::ToLower(winNtSystemInfo->ComputerName());
         });
     }
-    blnIsClusterNode = Cluster::IsClusterNode(ports_.machine);
+    // A cluster test that fails for any reason but the key's absence
+    // leaves the machine taken for no node.
+    blnIsClusterNode = false;
+    SkipStep(log_, "Cluster membership not tested",
+             [&] { blnIsClusterNode = Cluster::IsClusterNode(ports_.machine); });
     ClusterName = "";
     SkipStep(log_, "Account name not read", [&] { sUserName = GetCurrentUserName(); });
     if (adSystemInfo != nullptr) {

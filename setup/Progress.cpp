@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "platform/ComError.h"
+#include "setup/ExactDouble.h"
 #include "setup/InstallForm.h"
 #include "setup/Progress.h"
 
@@ -16,40 +17,16 @@ int32_t RoundHalfEven(double value) {
     return static_cast<int32_t>(std::nearbyint(value));
 }
 
-// The largest whole number up to which a double holds every whole number.
-constexpr double kLargestExactWhole = 9007199254740992.0;  // 2^53
-
-// numerator / denominator (> 0) rounded to the nearest whole number, halves
-// to even, exactly.
-int64_t RoundedQuotient(int64_t numerator, int64_t denominator) {
-    const int64_t magnitude = numerator < 0 ? -numerator : numerator;
-    int64_t quotient = magnitude / denominator;
-    const int64_t twiceRemainder = 2 * (magnitude % denominator);
-    if (twiceRemainder > denominator || (twiceRemainder == denominator && quotient % 2 == 1)) {
-        ++quotient;
-    }
-    return numerator < 0 ? -quotient : quotient;
-}
-
 }  // namespace
 
-// The exact quotient in integer arithmetic, so that every build shows the
-// same text: in floating point 23 of 40 came out as 57.4999... in double
-// and as 57.5 in the x87 unit's extended precision.
+// The quotient times 100 as IEEE double gives it, the same on every build:
+// 23 of 40 is 57.49999999999999 in double, which the x87 unit's extended
+// precision would round to 57.5 and show as 58%.
 std::string PercentText(int32_t position, double total) {
-    if (!(total > 0)) {
+    if (!(total > 0) || std::isinf(total)) {
         return "0%";
     }
-    int64_t percent = 0;
-    if (total == std::floor(total) && total <= kLargestExactWhole) {
-        percent = RoundedQuotient(int64_t{position} * 100, static_cast<int64_t>(total));
-    } else {
-        // A scale with a fraction, which the walk never sets (it counts
-        // records): one division of exact operands, kept within range.
-        percent =
-            static_cast<int64_t>(std::nearbyint(std::clamp(position * 100.0 / total, -1e15, 1e15)));
-    }
-    return std::to_string(percent) + "%";
+    return std::to_string(RoundedDoublePercent(position, total)) + "%";
 }
 
 void InstallForm::UpdateStatus(const int32_t& FileBytes) {

@@ -17,19 +17,6 @@ std::string TrimLineEnds(std::string text) {
     return text;
 }
 
-std::string SystemMessage(HRESULT hr) {
-    wchar_t* buffer = nullptr;
-    DWORD count = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text;
-    if (count > 0 && buffer != nullptr)
-        text = TrimLineEnds(WideToUtf8(std::wstring_view(buffer, count)));
-    if (buffer != nullptr)
-        LocalFree(buffer);
-    return text;
-}
-
 std::string ErrorObjectText() {
     ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.Out()) != S_OK || !info)
@@ -43,6 +30,19 @@ std::string ErrorObjectText() {
 }
 
 }  // namespace
+
+std::string SystemMessage(HRESULT hr) {
+    wchar_t* buffer = nullptr;
+    DWORD count = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string text;
+    if (count > 0 && buffer != nullptr)
+        text = TrimLineEnds(WideToUtf8(std::wstring_view(buffer, count)));
+    if (buffer != nullptr)
+        LocalFree(buffer);
+    return text;
+}
 
 std::string DescribeHresult(HRESULT hr) {
     std::string text = ErrorObjectText();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/ComFailure.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsHeaders.h"
 
@@ -75,24 +76,32 @@ int32_t Win32Machine::RegCloseKey(uint32_t key) {
     return static_cast<int32_t>(status);
 }
 
-bool Win32Machine::GetUserName(std::string& buffer, uint32_t& size) {
+int32_t Win32Machine::GetUserName(std::string& buffer, uint32_t& size) {
     std::vector<char> ansi(size + 1, '\0');
     DWORD count = size;
     if (!::GetUserNameA(ansi.data(), &count)) {
-        if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+        const DWORD error = GetLastError();
+        if (error == ERROR_INSUFFICIENT_BUFFER)
             size = count;
-        return false;
+        // A failure that left no error code is a failure all the same.
+        return static_cast<int32_t>(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
     }
     // The name in the core's UTF-8, followed by its NUL; the rest of the
     // buffer stays as it was.
     std::string name = AnsiToUtf8(std::string_view(ansi.data(), count > 0 ? count - 1 : 0)) + '\0';
     if (name.size() > buffer.size()) {
         size = static_cast<uint32_t>(name.size());
-        return false;
+        return ERROR_INSUFFICIENT_BUFFER;
     }
     buffer.replace(0, name.size(), name);
     size = static_cast<uint32_t>(name.size());
-    return true;
+    return ERROR_SUCCESS;
+}
+
+ComError Win32Machine::SystemError(int32_t code) {
+    const int32_t number = hresult::FromSystemError(code);
+    std::string text = SystemMessage(number);
+    return ComError(number, text.empty() ? "Automation error" : text);
 }
 
 }  // namespace platform::win32

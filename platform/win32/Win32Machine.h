@@ -15,7 +15,8 @@ class Win32Machine : public Machine {
     bool IsWow64Process(bool& wow64) override;
     int32_t RegOpenKey(uint32_t hive, const std::string& path, uint32_t& key) override;
     int32_t RegCloseKey(uint32_t key) override;
-    bool GetUserName(std::string& buffer, uint32_t& size) override;
+    int32_t GetUserName(std::string& buffer, uint32_t& size) override;
+    ComError SystemError(int32_t code) override;
 
   private:
     std::map<uint32_t, void*> keys_;

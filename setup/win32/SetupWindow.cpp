@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/ComFailure.h"
 #include "platform/win32/WideText.h"
 #include "setup/win32/KeyboardFocus.h"
 #include "setup/win32/ModelControls.h"
@@ -95,6 +96,8 @@ SetupWindow::SetupWindow(InstallForm& form, HINSTANCE instance) : form_(form) {
     RegisterClasses(instance, &SetupWindow::WindowProc, &SetupWindow::PictureProc);
     const WindowPlan plan = PlanSetupWindow(form, MeasureText, GetSystemMetrics(SM_CXMENUCHECK));
     CreateMainWindow(instance, plan);
+    if (window_ == nullptr)
+        return;  // nothing to put controls on; CreationError() says why
     CreateToolTips(instance);
     CreateControls(instance, plan);
     formToken_ = form.Window().Subscribe(
@@ -111,6 +114,16 @@ void SetupWindow::CreateMainWindow(HINSTANCE instance, const WindowPlan& plan) {
     window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance, this);
+    if (window_ == nullptr)
+        creationError_ = GetLastError();
+}
+
+std::string WindowCreationFailure(DWORD error) {
+    // A creation that failed without a reason (Wine without a graphics
+    // driver gives none) left no window handle.
+    const HRESULT number = HRESULT_FROM_WIN32(error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE);
+    return FailureText("The setup window could not be created",
+                       platform::ComError(number, platform::win32::SystemMessage(number)));
 }
 
 SetupWindow::~SetupWindow() {

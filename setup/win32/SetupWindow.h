@@ -24,6 +24,9 @@ class SetupWindow {
     ~SetupWindow();
 
     HWND Handle() const { return window_; }
+    // When the window could not be created (Handle() is null): the error of
+    // the call that failed, read right after it.
+    DWORD CreationError() const { return creationError_; }
     // The native control of a model control, by its name; nullptr if none.
     HWND ControlHandle(const std::string& name) const;
     GdiCanvas* PictureCanvas() const { return canvas_.get(); }
@@ -60,6 +63,7 @@ class SetupWindow {
 
     InstallForm& form_;
     HWND window_ = nullptr;
+    DWORD creationError_ = 0;
     std::map<int, Binding> bindings_;  // by control id
     std::unique_ptr<GdiCanvas> canvas_;
     HWND toolTips_ = nullptr;
@@ -71,5 +75,10 @@ class SetupWindow {
     // user actions.
     int applying_ = 0;
 };
+
+// "The setup window could not be created - ERROR: " + the error as an
+// HRESULT + its system text: the line a program without its window ends
+// with.
+std::string WindowCreationFailure(DWORD error);
 
 }  // namespace setup::win32

@@ -27,11 +27,9 @@ int FinishBatch(const setup::InstallForm& form) {
 // program at once with a line that says so, instead of a message loop
 // that waits for a window that is not there.
 int NoWindow(DWORD error) {
-    const HRESULT number = HRESULT_FROM_WIN32(error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE);
     setup::win32::WriteStandardError(
-        "[" + platform::GeneralDateText(platform::SystemClock().Now()) +
-        "] The setup window could not be created - ERROR: " + std::to_string(number) + " " +
-        platform::win32::DescribeHresult(number) + "\r\n\r\n");
+        "[" + platform::GeneralDateText(platform::SystemClock().Now()) + "] " +
+        setup::win32::WindowCreationFailure(error) + "\r\n\r\n");
     return 1;
 }
 
@@ -53,7 +51,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         setup::InstallForm form(setup::SystemPorts(messageBox, eventLoop, textMeasure), arguments);
         setup::win32::SetupWindow window(form, instance);
         if (window.Handle() == nullptr) {
-            status = NoWindow(GetLastError());
+            status = NoWindow(window.CreationError());
         } else {
             messageBox.SetOwner(window.Handle());
             eventLoop.SetDialog(window.Handle());

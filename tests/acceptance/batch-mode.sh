@@ -14,10 +14,9 @@
 #            names the program file, copied there from BIN
 #   LIBRARY  the sink library's file in BIN (default Morvane.so)
 #   PROGRAM_FILES  where the program and library files are, if not in BIN
-# The Windows build under Wine, on a display, for example:
+# The Windows build under Wine, for example:
 #   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
-#   PROGRAM_FILES=build/win32/bin scripts/on-wine-display.sh \
-#   tests/acceptance/batch-mode.sh build/default/bin
+#   PROGRAM_FILES=build/win32/bin tests/acceptance/batch-mode.sh build/default/bin
 # Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
@@ -28,9 +27,9 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
 export PATH="$bin:$PATH"
-# The Linux program runs without a display, as from cron; a program given
-# keeps the environment's (the Windows one needs one under Wine).
-[ -n "${PROGRAM:-}" ] || unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+# Every build runs without a display, as a scheduler runs it: the Linux
+# program offscreen, the Windows one on a hidden desktop.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
 program_file="${program##* }"
 files="${PROGRAM_FILES:-$bin}"
@@ -95,6 +94,14 @@ directory.recordcount||Record count of the mailbox directory query not read
 directory.property|Page Size|Directory query property Page Size not set
 record.open|$base/anna.berger@morvane.test/inbox/Morvane.reg|$base/anna.berger@morvane.test/Inbox
 EOF
+# A directory connection that did not open at start-up: the walk's query
+# cannot take it, a step skipped too.
+"$lab" fault clear >/dev/null
+"$lab" fault add directory.open --hresult 0x80004005 --description planted --count 1 >/dev/null
+batch 1 "] Directory query connection not set - ERROR: "
+grep -q "] Directory connection not opened - ERROR: -2147467259 planted" err.txt ||
+    fail "the connection's own failure is not on standard error: $(cat err.txt)"
+"$lab" fault clear >/dev/null
 # Also when the walk's end leaves CHANGE nothing to renew.
 "$lab" fault add directory.eof --count 1 >/dev/null
 "$lab" fault add transaction.commit >/dev/null
@@ -121,10 +128,12 @@ while [ -n "$(jobs -pr)" ]; do batch 0; done
 "$lab" registrations --json | cmp -s - before.json || fail "renewals changed the items"
 
 # A renewal killed at a random moment leaves every registration in place.
+# The kill takes the run's whole process group, as a scheduler ends a task:
+# under Wine the program and its loader with it.
 for attempt in 1 2 3; do
-    $program -b >/dev/null 2>&1 &
+    setsid $program -b >/dev/null 2>&1 &
     sleep "0.$((RANDOM % 6))$((RANDOM % 10))"
-    kill -9 $! 2>/dev/null || true
+    kill -9 -- -$! 2>/dev/null || true
     wait $! 2>/dev/null || true
     "$lab" registrations --json | cmp -s - before.json || fail "killed renewal $attempt lost items"
 done

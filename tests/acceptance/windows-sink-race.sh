@@ -3,7 +3,8 @@
 # by the Windows setup program's first batch run and the only sink library
 # of the server, stamps what two processes deliver into registered
 # mailboxes while `morvane-lab wine MorvaneSetup.exe -b` renews every
-# registration in a third, on one virtual display. Every message
+# registration in a third, without a display as a scheduled task runs it
+# (on a hidden desktop). Every message
 # is stamped exactly once, no run reports an error, and no Windows host
 # outlives the run.
 # Argument: this build's bin folder. MORVANE_WINDOWS_BIN names the Windows
@@ -19,10 +20,7 @@ for file in MorvaneBridge.dll MorvaneWindowsHost.exe Morvane.dll MorvaneSetup.ex
     fi
 done
 prefix="${MORVANE_WINEPREFIX:?the Wine prefix of the run}"
-# One virtual display for the whole run, as the server's desktop is there
-# all night: the Windows programs of the run, hosts included, share it.
-[ -n "${MORVANE_WINE_DISPLAY:-}" ] ||
-    exec "$(dirname "$0")/../../scripts/on-wine-display.sh" "$0" "$@"
+unset DISPLAY WAYLAND_DISPLAY
 work=$(mktemp -d)
 cleanup() {
     kill $(jobs -p) 2>/dev/null || true

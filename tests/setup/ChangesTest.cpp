@@ -258,25 +258,55 @@ TEST_F(Changes, BatchModeRenewsEveryRegisteredEntryByCreationAlone) {
     EXPECT_EQ(Calls()[1].rfind("CreateRegItem(&" + std::string(kUrl) + "/bob@c.com", 0), 0u);
 }
 
-// A directory that cannot be asked lists nothing: the run must not pass.
-TEST_F(Changes, BatchRunFailsWhenTheDirectoryQueryCannotRun) {
+// A batch run that logged anything or skipped a step fails, also when the
+// window shows nothing of it; standard error holds the run's whole log,
+// newest first, each entry followed by an empty line.
+TEST_F(Changes, BatchRunFailsAndWritesTheWholeLogOfTheRun) {
+    auto directoryFault = [](const char* operation, int32_t number, const char* description) {
+        return [=](setupfakes::FakeWorld& faulty) {
+            faulty.directoryAdo.faults.Plant(operation, number, description);
+        };
+    };
     const struct {
-        std::string fault;  // "" for no records object
-        int32_t number;
-        std::string description;
-    } rows[] = {{"CreateCommand", -2147221164, "Class not registered"},
-                {"Execute", -2147217865, "Table does not exist."},
-                {"", 91, "Object variable or With block variable not set"}};
+        std::function<void(setupfakes::FakeWorld&)> plant;
+        std::vector<std::string> entries;  // newest first, without their time
+    } rows[] = {
+        {directoryFault("CreateCommand", -2147221164, "Class not registered"),
+         {"Mailbox directory query failed - ERROR: -2147221164 Class not registered"}},
+        {directoryFault("Execute", -2147217865, "Table does not exist."),
+         {"Mailbox directory query failed - ERROR: -2147217865 Table does not exist."}},
+        {[](setupfakes::FakeWorld& faulty) { faulty.directoryAdo.noRecords = true; },
+         {"Mailbox directory query failed - ERROR: 91 Object variable or With block variable "
+          "not set"}},
+        // Skipped steps alone: the window's log stays empty.
+        {directoryFault("SetActiveConnection", 3001, "Arguments are of the wrong type."),
+         {"Directory query connection not set - ERROR: 3001 Arguments are of the wrong type."}},
+        {directoryFault("SetCommandText", -2147467259, "no text"),
+         {"Directory query text not set - ERROR: -2147467259 no text"}},
+        {directoryFault("RecordsetClose", 3704, "closed"),
+         {"Mailbox directory query not closed - ERROR: 3704 closed"}},
+        // The platform's refusal replaced the window's text, which ends
+        // without an empty line; the older entry still stands apart.
+        {[](setupfakes::FakeWorld& faulty) {
+             faulty.systemInfo.faults.Plant("CreateADSystemInfo", -2147467259, "no domain");
+             faulty.machine.wow64 = true;
+         },
+         {"You can execute Morvane program only on the computer that runs Exchange 2003 on "
+          "Windows 2003 32-bit.",
+          "ADSystemInfo object not created - ERROR: -2147467259 no domain"}},
+    };
     for (const auto& row : rows) {
         world = setupfakes::FakeWorld{};
-        world.directoryAdo.faults.Plant(row.fault, row.number, row.description);
-        world.directoryAdo.noRecords = row.fault.empty();
+        row.plant(world);
         Load("-b");
         form->Form_Activate();
         std::ostringstream err;
-        EXPECT_EQ(setup::FinishBatchRun(*form, err), 1);
-        EXPECT_EQ(err.str(), "[" + world.Now() + "] Mailbox directory query failed - ERROR: " +
-                                 std::to_string(row.number) + " " + row.description + "\r\n\r\n");
+        std::string expected;
+        for (const std::string& entry : row.entries) {
+            expected += "[" + world.Now() + "] " + entry + "\r\n\r\n";
+        }
+        EXPECT_EQ(setup::FinishBatchRun(*form, err), 1) << row.entries.front();
+        EXPECT_EQ(err.str(), expected);
     }
 }
 

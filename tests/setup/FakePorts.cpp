@@ -47,6 +47,9 @@ bool FakeMachine::IsWow64Process(bool& result) {
 
 int32_t FakeMachine::RegOpenKey(uint32_t hive, const std::string& path, uint32_t& key) {
     Touch("RegOpenKey " + std::to_string(hive) + " " + path);
+    if (hive == platform::HKEY_LOCAL_MACHINE_VALUE && localMachineKeyError != 0) {
+        return localMachineKeyError;
+    }
     if (hive == platform::HKEY_LOCAL_MACHINE_VALUE && localMachineKeys.contains(path)) {
         key = 0x1234;
         return platform::ERROR_SUCCESS_CODE;
@@ -59,20 +62,25 @@ int32_t FakeMachine::RegCloseKey(uint32_t key) {
     return platform::ERROR_SUCCESS_CODE;
 }
 
-bool FakeMachine::GetUserName(std::string& buffer, uint32_t& size) {
+int32_t FakeMachine::GetUserName(std::string& buffer, uint32_t& size) {
     Touch("GetUserName");
-    if (userNameFails) {
+    if (userNameError != 0) {
         // What a real failure leaves: a size the caller must not trust.
         size = 300;
-        return false;
+        return userNameError;
     }
     if (userName.size() + 1 > size) {
         size = static_cast<uint32_t>(userName.size() + 1);
-        return false;
+        return platform::ERROR_INSUFFICIENT_BUFFER_CODE;
     }
     buffer.replace(0, userName.size() + 1, userName + '\0');
     size = static_cast<uint32_t>(userName.size() + 1);
-    return true;
+    return platform::ERROR_SUCCESS_CODE;
+}
+
+platform::ComError FakeMachine::SystemError(int32_t code) {
+    return ComError(platform::hresult::FromSystemError(code),
+                    "system error " + std::to_string(code));
 }
 
 // --- catalog ---
@@ -306,22 +314,28 @@ class FakeConnection : public platform::directory::Connection {
 // A directory without people: every query returns no records.
 class EmptyRecordset : public platform::directory::Recordset {
   public:
+    explicit EmptyRecordset(FakeDirectoryAdo& owner) : owner_(owner) {}
     bool IsEOF() override { return true; }
     int32_t RecordCount() override { return 0; }
     platform::Variant FieldValue(const std::string&) override { return {}; }
     void MoveNext() override {}
-    void Close() override {}
+    void Close() override { owner_.faults.Check("RecordsetClose"); }
+
+  private:
+    FakeDirectoryAdo& owner_;
 };
 
 class FakeCommand : public platform::directory::Command {
   public:
     explicit FakeCommand(FakeDirectoryAdo& owner) : owner_(owner) {}
-    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {}
-    void SetCommandText(const std::string&) override {}
+    void SetActiveConnection(const std::shared_ptr<platform::directory::Connection>&) override {
+        owner_.faults.Check("SetActiveConnection");
+    }
+    void SetCommandText(const std::string&) override { owner_.faults.Check("SetCommandText"); }
     void SetProperty(const std::string&, const platform::Variant&) override {}
     std::shared_ptr<platform::directory::Recordset> Execute(int32_t) override {
         owner_.faults.Check("Execute");
-        return owner_.noRecords ? nullptr : std::make_shared<EmptyRecordset>();
+        return owner_.noRecords ? nullptr : std::make_shared<EmptyRecordset>(owner_);
     }
 
   private:

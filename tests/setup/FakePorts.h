@@ -44,9 +44,10 @@ class FakeMachine : public platform::Machine {
     bool wow64 = false;
     bool wow64CallFails = false;
     std::set<std::string> localMachineKeys;
+    int32_t localMachineKeyError = 0;  // what opening any such key answers, when set
     std::string userName = "Administrator";
-    bool userNameFails = false;
-    bool unreadable = false;  // every call throws
+    int32_t userNameError = 0;  // what GetUserName answers, when set
+    bool unreadable = false;    // every call throws
     std::vector<std::string> calls;
     uint32_t lastVersionRecordSize = 0;
     std::string lastServicePackField;
@@ -56,7 +57,9 @@ class FakeMachine : public platform::Machine {
     bool IsWow64Process(bool& result) override;
     int32_t RegOpenKey(uint32_t hive, const std::string& path, uint32_t& key) override;
     int32_t RegCloseKey(uint32_t key) override;
-    bool GetUserName(std::string& buffer, uint32_t& size) override;
+    int32_t GetUserName(std::string& buffer, uint32_t& size) override;
+    // HRESULT_FROM_WIN32(code) and "system error <code>".
+    platform::ComError SystemError(int32_t code) override;
 
   private:
     void Touch(const std::string& call);

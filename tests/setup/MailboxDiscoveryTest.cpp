@@ -1,8 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "platform/emulated/db/Faults.h"
@@ -522,6 +525,15 @@ TEST_F(DirectoryFaults, EachSkippedStepIsOneLineOfTheRunsJournalAndNoneOfTheWind
         EXPECT_EQ(walked->BatchLog(), "[" + world.fakes.Now() + "] " + row.skipped +
                                           " - ERROR: -2147467259 planted\r\n\r\n")
             << row.operation;
+        // A step that failed and went on as if done walks a record twice.
+        std::vector<std::string> listed;
+        for (auto* list : {&walked->SysMbxInstList, &walked->SysMbxUninstList, &walked->MbxInstList,
+                           &walked->MbxUninstList}) {
+            std::ranges::copy(Entries(*list), std::back_inserter(listed));
+        }
+        const std::set<std::string> distinct(listed.begin(), listed.end());
+        EXPECT_EQ(listed.size(), distinct.size())
+            << row.operation << ": a mailbox listed twice: " << ::testing::PrintToString(listed);
     }
 }
 

@@ -15,6 +15,17 @@ using setupfakes::FakeMachine;
 
 namespace {
 
+// The number of the platform error the call throws; 0 when it throws none.
+template <typename Call>
+int32_t ErrorNumberOf(Call&& call) {
+    try {
+        call();
+    } catch (const platform::ComError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
 TEST(WindowsVersionTable, EveryRowOfTheTableGivesItsName) {
     const std::vector<std::tuple<uint32_t, uint32_t, uint32_t, std::string>> rows = {
         {1, 4, 0, "Windows 95"},
@@ -96,15 +107,23 @@ TEST(RegKeyExists, OpenedKeyIsClosedAgainAndCountsAsExisting) {
     EXPECT_EQ(machine.calls.back(), "RegCloseKey 4660");
     EXPECT_FALSE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_CURRENT_USER_VALUE,
                                                   "Software\\Vendor"));
+    machine.localMachineKeyError = 5;
+    EXPECT_FALSE(setup::basRegistry::RegKeyExists(machine, platform::HKEY_LOCAL_MACHINE_VALUE,
+                                                  "Software\\Vendor"));
 }
 
+// Only the key's absence says "no node"; any other failure is the test's
+// own error, for the caller to report.
 TEST(IsClusterNode, FollowsTheClusterKeyUnderLocalMachine) {
     FakeMachine machine;
     EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
     machine.localMachineKeys.insert("Cluster");
     EXPECT_TRUE(setup::Cluster::IsClusterNode(machine));
+    machine.localMachineKeyError = 5;
+    EXPECT_EQ(ErrorNumberOf([&] { setup::Cluster::IsClusterNode(machine); }), -2147024891);
+    machine.localMachineKeyError = 0;
     machine.unreadable = true;
-    EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
+    EXPECT_THROW(setup::Cluster::IsClusterNode(machine), platform::ComError);
 }
 
 TEST(TrimNull, CutsAtTheFirstNul) {
@@ -127,16 +146,14 @@ TEST_F(UserNameTest, TwentyCharacterNameComesBackWithoutTrailingNul) {
     EXPECT_EQ(name.size(), 20u);
 }
 
-TEST_F(UserNameTest, FailedCallGivesAnEmptyNameNotBufferContent) {
-    world.machine.userNameFails = true;
+// A failed call gives its error, never what the buffer held.
+TEST_F(UserNameTest, FailedCallGivesItsErrorNotBufferContent) {
     setup::InstallForm form(world.Ports(), "");
-    EXPECT_EQ(form.GetCurrentUserName(), "");
-}
-
-TEST_F(UserNameTest, NameTooLongForTheBufferGivesAnEmptyName) {
+    world.machine.userNameError = 1317;
+    EXPECT_EQ(ErrorNumberOf([&] { form.GetCurrentUserName(); }), -2147023579);
+    world.machine.userNameError = 0;
     world.machine.userName = std::string(300, 'u');
-    setup::InstallForm form(world.Ports(), "");
-    EXPECT_EQ(form.GetCurrentUserName(), "");
+    EXPECT_EQ(ErrorNumberOf([&] { form.GetCurrentUserName(); }), -2147024774);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <climits>
+#include <cmath>
 
 #include "platform/ComError.h"
+#include "setup/Progress.h"
 #include "tests/setup/DiscoveryWorld.h"
 #include "tests/setup/PercentCases.h"
 
@@ -95,7 +99,7 @@ namespace {
 
 struct Percentage : ProgressFixture, ::testing::WithParamInterface<percentcases::PercentCase> {};
 
-TEST_P(Percentage, IsTheExactQuotientRoundedHalvesToEven) {
+TEST_P(Percentage, IsTheDoubleQuotientTimesAHundredRoundedHalvesToEven) {
     const auto& row = GetParam();
     Start(row.total);
     const std::string text = Step(row.position);
@@ -104,6 +108,36 @@ TEST_P(Percentage, IsTheExactQuotientRoundedHalvesToEven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgressBar, Percentage, ::testing::ValuesIn(percentcases::kPercentCases));
+
+// This build's unit rounds every operation to double, so its own arithmetic
+// is the reference: every fraction of up to 400 records, scales with a
+// fraction, and totals up to the largest.
+TEST(PercentText, IsWhatDoubleArithmeticGives) {
+    static_assert(FLT_EVAL_METHOD == 0, "the reference needs double rounding");
+    std::vector<std::pair<int32_t, double>> cases;
+    for (int32_t total = 1; total <= 400; ++total) {
+        for (int32_t position = -total; position <= total; ++position) {
+            cases.emplace_back(position, total);
+        }
+    }
+    uint64_t seed = 7;
+    for (int i = 0; i < 100000; ++i) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        const auto total = static_cast<int32_t>(seed >> 33) + 1;
+        cases.emplace_back(static_cast<int32_t>((seed >> 1) % static_cast<uint64_t>(total)), total);
+    }
+    for (double total : {2.5, 0.3, 1e-3, 123456.789, 1e300}) {
+        for (int32_t position : {1, 7, 23, 1000, -999}) {
+            cases.emplace_back(position, total);
+        }
+    }
+    for (const auto& [position, total] : cases) {
+        const double percent = std::nearbyint(position / total * 100);
+        const std::string expected =
+            std::to_string(static_cast<int64_t>(std::clamp(percent, -1e15, 1e15))) + "%";
+        ASSERT_EQ(setup::PercentText(position, total), expected) << position << " of " << total;
+    }
+}
 
 TEST_F(ProgressBar, AScaleWithAFractionDividesByIt) {
     Start(2.5);

@@ -70,6 +70,25 @@ TEST_F(StartupNames, ClusterKeyMakesTheMachineAClusterNode) {
     EXPECT_TRUE(Load()->blnIsClusterNode);
 }
 
+// A cluster test that fails for any reason but the key's absence, and an
+// account name that cannot be read, leave their fields as start-up began
+// them; the run's journal names each, the window says nothing.
+TEST_F(StartupNames, FailingMachineProbesAreSkippedStepsOfTheRun) {
+    world.machine.localMachineKeys.insert("Cluster");
+    world.machine.localMachineKeyError = 5;
+    world.machine.userNameError = 1317;
+    auto form = Load();
+    EXPECT_FALSE(form->blnIsClusterNode);
+    EXPECT_EQ(form->sUserName, "");
+    const std::string journal = form->BatchLog();
+    for (const char* line :
+         {"] Cluster membership not tested - ERROR: -2147024891 system error 5\r\n\r\n",
+          "] Account name not read - ERROR: -2147023579 system error 1317\r\n\r\n"}) {
+        EXPECT_NE(journal.find(line), std::string::npos) << line;
+        EXPECT_EQ(form->Log().Text().find(line), std::string::npos) << line;
+    }
+}
+
 TEST_F(StartupNames, FailingDomainLeavesOnlyTheFolderUrlEmpty) {
     world.systemInfo.faults.Plant("CreateADSystemInfo", platform::hresult::E_FAIL, "no domain");
     world.systemInfo.faults.Plant("GetObject", platform::hresult::E_FAIL, "no catalog");

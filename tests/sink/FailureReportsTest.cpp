@@ -34,6 +34,10 @@ TEST(FailureReports, FirstOfAKindAtOnceThenOneEntryAnHourCarryingTheCount) {
         {minutes(0), FieldRead, 2, true, std::nullopt},
         {minutes(59), FieldRead, 1, false, std::nullopt},
         {minutes(1), FieldRead, 1, false, "4"},
+        // A refused hourly entry gives its whole count back, not one.
+        {minutes(0), FieldRead, 5, false, std::nullopt},
+        {minutes(60), FieldRead, 1, true, std::nullopt},
+        {minutes(60), FieldRead, 1, false, "7"},
     };
     sinktest::TestReports test;
     size_t entries = 0;

@@ -66,15 +66,21 @@ void UserName() {
     std::string buffer(255, 'x');
     uint32_t size = 255;
     platform::Machine& machine = platform::SystemMachine();
-    check::Expect("GetUserName succeeds", machine.GetUserName(buffer, size));
+    check::ExpectEqual("GetUserName succeeds", ERROR_SUCCESS, machine.GetUserName(buffer, size));
     check::ExpectEqual("the size counts the NUL", static_cast<long long>(expectedSize), size);
     check::ExpectEqual("the name", expected, buffer.substr(0, size - 1));
     check::Expect("a NUL follows the name and the rest is kept",
                   buffer[size - 1] == '\0' && buffer[size] == 'x');
     std::string tiny(1, 'x');
     uint32_t tinySize = 1;
-    check::Expect("a buffer too small fails", !machine.GetUserName(tiny, tinySize));
+    check::ExpectEqual("a buffer too small fails with its error", ERROR_INSUFFICIENT_BUFFER,
+                       machine.GetUserName(tiny, tinySize));
     check::ExpectEqual("and says the size needed", static_cast<long long>(expectedSize), tinySize);
+    const platform::ComError error = machine.SystemError(ERROR_INSUFFICIENT_BUFFER);
+    check::ExpectEqual("the error's number", -2147024774, error.number());
+    check::Expect("in the system's words",
+                  !error.description().empty() && error.description() != "Automation error",
+                  error.description());
 }
 
 void FileSystemPort() {

@@ -428,6 +428,34 @@ void ClosingDuringAWalk(setup::SetupPorts system) {
     check::Expect("and the window went", window.Destroyed());
 }
 
+// Refuses the setup window's creation with an error of its own, as the
+// system refuses a window it cannot make.
+LRESULT CALLBACK RefuseTheSetupWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const LPCWSTR name = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+        if (!IS_INTRESOURCE(name) && lstrcmpW(name, L"MorvaneSetupWindow") == 0) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The program's line names the error of the creation that failed, not
+// that of a call after it.
+void WindowThatCannotBeCreated(setup::SetupPorts system) {
+    setup::InstallForm form(system, "-b");
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseTheSetupWindow, nullptr, GetCurrentThreadId());
+    setup::win32::SetupWindow window(form, GetModuleHandleW(nullptr));
+    UnhookWindowsHookEx(hook);
+    check::Expect("no window", window.Handle() == nullptr);
+    check::ExpectEqual("the refusal's own error", ERROR_NOT_ENOUGH_MEMORY, window.CreationError());
+    const std::string line = setup::win32::WindowCreationFailure(window.CreationError());
+    const std::string start = "The setup window could not be created - ERROR: -2147024888 ";
+    check::Expect("the line gives it with the system's text",
+                  line.starts_with(start) && line.size() > start.size(), line);
+}
+
 void Closing(setup::InstallForm& form, setup::win32::SetupWindow& window) {
     HWND handle = window.Handle();
     form.Command2.SetEnabled(true);
@@ -468,5 +496,8 @@ int main() {
     check::Group("closing", [&] { Closing(form, window); });
     check::Group("closing during a walk",
                  [&] { ClosingDuringAWalk(setup::SystemPorts(box, eventLoop, textMeasure)); });
+    check::Group("a window that cannot be created", [&] {
+        WindowThatCannotBeCreated(setup::SystemPorts(box, eventLoop, textMeasure));
+    });
     return check::Finish();
 }

@@ -103,22 +103,32 @@ if [ -f win32_window_tests.exe ] && command -v xvfb-run >/dev/null && wanted win
     step "setup window" timeout 120 xvfb-run -a sh -c \
         '"$1" ./win32_window_tests.exe; status=$?; "$2" -k; exit $status' sh "$wine" "$wineserver"
 fi
-# The real MorvaneSetup.exe in batch mode, on the virtual display as well:
-# the platform objects fail under wine, so the run must end with exit status
-# 1 and its error log on the standard error it inherited.
+# The real MorvaneSetup.exe in batch mode without a display, on a hidden
+# desktop as a scheduled task runs it: the platform objects fail under
+# wine, so the run must end with exit status 1 and its error log on the
+# standard error it inherited. Without the hidden desktop no window can be
+# made: the run says so, with the failure's error, and exits 1.
 batch_mode() {
     local status=0
     "$wineserver" -k >/dev/null 2>&1 || true
-    timeout 120 xvfb-run -a sh -c \
-        '"$1" ./MorvaneSetup.exe -b 2>batch-err.txt; status=$?; "$2" -k; exit $status' \
-        sh "$wine" "$wineserver" || status=$?
+    env -u DISPLAY timeout 120 "$wine" ./MorvaneHiddenDesktop.exe MorvaneSetup.exe -b \
+        2>batch-err.txt || status=$?
     [ "$status" = 1 ] || { echo "MorvaneSetup.exe -b exited $status"; return 1; }
     grep -q "COM+ Application using '.*' account - ERROR: -" batch-err.txt || {
         echo "the error log is not on standard error: $(cat batch-err.txt)"
         return 1
     }
+    status=0
+    env -u DISPLAY timeout 120 "$wine" ./MorvaneSetup.exe -b 2>batch-err.txt || status=$?
+    "$wineserver" -k >/dev/null 2>&1 || true
+    [ "$status" = 1 ] || { echo "MorvaneSetup.exe -b without a desktop exited $status"; return 1; }
+    grep -qx "\[.*\] The setup window could not be created - ERROR: -2147023496 [^ ].*" \
+        <(tr -d '\r' <batch-err.txt) || {
+        echo "no line of the window that could not be created: $(cat batch-err.txt)"
+        return 1
+    }
 }
-if [ -f MorvaneSetup.exe ] && command -v xvfb-run >/dev/null && wanted batch; then
+if [ -f MorvaneSetup.exe ] && [ -f MorvaneHiddenDesktop.exe ] && wanted batch; then
     step "batch mode" batch_mode
 fi
 if [ -f window_bench.exe ] && command -v xvfb-run >/dev/null && wanted bench; then

@@ -10,7 +10,7 @@ namespace platform::emulated {
 
 struct FaultOperation {
     std::string_view name;
-    std::string_view part;  // "store", "directory", "catalog" or "bridge"
+    std::string_view part;  // "store", "directory", "catalog", "machine" or "bridge"
     std::string_view what;
 };
 
@@ -38,6 +38,10 @@ inline constexpr FaultOperation kFaultOperations[] = {
     {"catalog.installcomponent", "catalog", "InstallComponent (URL: the application's name)"},
     {"catalog.createservice", "catalog",
      "CreateServiceForApplication (URL: the application's name)"},
+    {"machine.regopenkey", "machine",
+     "RegOpenKeyA: the call answers the HRESULT's system error code (URL: the key, as "
+     "HKEY_LOCAL_MACHINE\\Cluster; a pattern writes its backslash twice)"},
+    {"machine.username", "machine", "GetUserNameA: the call fails with the HRESULT's code"},
     {"host.end", "bridge",
      "a sink's Windows host ending as in a crash, in the begin phase of a save or delete (URL: "
      "the item in flight)"},

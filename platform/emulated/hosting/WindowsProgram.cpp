@@ -12,8 +12,10 @@ int RunWindowsProgram(const std::string& program, const std::vector<std::string>
     const std::string prefix = wine::PrefixFolder();
     wine::PreparePrefix(prefix, bin);
     BridgeServer server;
-    const pid_t process = wine::StartWindowsProgram(
-        program, arguments, wine::WineEnvironment(prefix, server.ClientEnvironment()), false);
+    const wine::ProgramRun run = wine::OnTheRunsDesktop(program, arguments, bin);
+    const pid_t process =
+        wine::StartWindowsProgram(run.program, run.arguments,
+                                  wine::WineEnvironment(prefix, server.ClientEnvironment()), false);
     return WaitForChild(process, -1)->status;
 }
 

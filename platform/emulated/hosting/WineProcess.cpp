@@ -14,6 +14,7 @@
 
 #include "platform/ComError.h"
 #include "platform/emulated/machine/ChildProcess.h"
+#include "platform/emulated/machine/WindowsPaths.h"
 
 namespace platform::emulated::wine {
 
@@ -69,8 +70,8 @@ std::string WindowsBinFolder() {
         ThrowExecFailure(
             std::string("MORVANE_WINDOWS_BIN is not set: it names the bin folder of the Windows "
                         "build (cmake --build --preset win32), which holds ") +
-            kBridgeLibrary + " and " + kWindowsHostProgram);
-    for (const char* file : {kBridgeLibrary, kWindowsHostProgram}) {
+            kBridgeLibrary + ", " + kWindowsHostProgram + " and " + kHiddenDesktopProgram);
+    for (const char* file : {kBridgeLibrary, kWindowsHostProgram, kHiddenDesktopProgram}) {
         if (!std::filesystem::is_regular_file(std::filesystem::path(folder) / file))
             ThrowExecFailure("MORVANE_WINDOWS_BIN=" + folder + " holds no " + file +
                              ": build the Windows preset win32 with its tests");
@@ -92,6 +93,18 @@ std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
     for (const auto& [name, value] : additions)
         set[name] = value;
     return EnvironmentWith(set);
+}
+
+ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::string& binFolder) {
+    if (!Environment("DISPLAY").empty())
+        return {program, arguments};
+    // The launcher hands its command line on to Windows: a file here by its
+    // Windows path, a name as it stands, for Windows to find.
+    ProgramRun hidden{binFolder + "/" + kHiddenDesktopProgram,
+                      {std::filesystem::is_regular_file(program) ? WindowsPath(program) : program}};
+    hidden.arguments.insert(hidden.arguments.end(), arguments.begin(), arguments.end());
+    return hidden;
 }
 
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -11,10 +11,11 @@
 // the prefix for the bridge.
 namespace platform::emulated::wine {
 
-// The Windows build's bridge files: the library of the bridge's classes
-// and the Windows host's program.
+// The Windows build's bridge files: the library of the bridge's classes,
+// the Windows host's program and the runner of programs on a hidden desktop.
 inline constexpr const char* kBridgeLibrary = "MorvaneBridge.dll";
 inline constexpr const char* kWindowsHostProgram = "MorvaneWindowsHost.exe";
+inline constexpr const char* kHiddenDesktopProgram = "MorvaneHiddenDesktop.exe";
 
 // The folder of the Windows build's bridge files: $MORVANE_WINDOWS_BIN.
 // Missing or incomplete, it throws CO_E_SERVER_EXEC_FAILURE naming the
@@ -26,10 +27,24 @@ std::string WindowsBinFolder();
 std::vector<std::string> WineEnvironment(const std::string& prefixFolder,
                                          const std::map<std::string, std::string>& additions = {});
 
-// Starts the Windows program (a Linux path) with its arguments under Wine
-// (ChildProcess.h waits for it and ends it). quiet: its standard streams
-// go to /dev/null instead of this process's. A loader that cannot be
-// started throws CO_E_SERVER_EXEC_FAILURE.
+// A program as a run starts it under Wine.
+struct ProgramRun {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+// How a run starts the program (a Linux path, or a program of the prefix
+// by its name) with its arguments: as it stands where this process has a
+// display; without one ($DISPLAY empty) through MorvaneHiddenDesktop.exe
+// of the bin folder, which runs it on a hidden desktop of its own on Wine's
+// null graphics driver, as the server runs a scheduled task. The choice is
+// the run's own: the prefix keeps no setting of it.
+ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::string& binFolder);
+
+// Starts the Windows program (a Linux path, or a program of the prefix by
+// its name) with its arguments under Wine (ChildProcess.h waits for it and
+// ends it). quiet: its standard streams go to /dev/null instead of this
+// process's. A loader that cannot be started throws CO_E_SERVER_EXEC_FAILURE.
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, bool quiet);
 

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "platform/Machine.h"
 #include "platform/emulated/db/ServerDb.h"
@@ -67,15 +69,21 @@ class EmulatedMachine final : public Machine {
     bool IsWow64Process(bool& wow64) override;
     int32_t RegOpenKey(uint32_t hive, const std::string& path, uint32_t& key) override;
     int32_t RegCloseKey(uint32_t key) override;
-    bool GetUserName(std::string& buffer, uint32_t& size) override;
+    int32_t GetUserName(std::string& buffer, uint32_t& size) override;
+    ComError SystemError(int32_t code) override;
 
   private:
     std::shared_ptr<ServerDb> OpenServer();
     MachineFacts Facts();
+    // The system error code of a failure planted at the operation on url
+    // (its HRESULT's code), whose description then words that code; 0 when
+    // none applies.
+    int32_t PlantedFailure(ServerDb& db, std::string_view operation, std::string_view url);
 
     std::function<std::string()> serverFolder_;
     std::set<uint32_t> openKeys_;
     uint32_t nextKey_ = 0x100;
+    std::map<int32_t, std::string> plantedTexts_;  // by system error code
 };
 
 }  // namespace platform::emulated

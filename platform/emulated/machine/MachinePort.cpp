@@ -1,5 +1,6 @@
 #include "platform/ComError.h"
 #include "platform/emulated/activation/Registry.h"
+#include "platform/emulated/db/Faults.h"
 #include "platform/emulated/machine/MachineFacts.h"
 
 namespace platform::emulated {
@@ -19,6 +20,20 @@ std::string HiveName(uint32_t hive) {
             return "HKEY_USERS";
         default:
             return "";
+    }
+}
+
+// The system's own words for the codes this machine answers with.
+std::string SystemText(int32_t code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND_CODE:
+            return "The system cannot find the file specified";
+        case ERROR_INVALID_HANDLE_CODE:
+            return "The handle is invalid";
+        case ERROR_INSUFFICIENT_BUFFER_CODE:
+            return "The data area passed to a system call is too small";
+        default:
+            return "Unknown error " + std::to_string(code);
     }
 }
 
@@ -79,6 +94,9 @@ int32_t EmulatedMachine::RegOpenKey(uint32_t hive, const std::string& path, uint
     auto db = OpenServer();
     bool exists = false;
     try {
+        if (const int32_t failure =
+                PlantedFailure(*db, "machine.regopenkey", hiveName + "\\" + path))
+            return failure;
         exists = Registry(db).KeyExists(hiveName, path);
     } catch (const ServerError& error) {
         throw ComError(hresult::E_FAIL, error.what());
@@ -95,7 +113,13 @@ int32_t EmulatedMachine::RegCloseKey(uint32_t key) {
     return openKeys_.erase(key) == 1 ? ERROR_SUCCESS_CODE : ERROR_INVALID_HANDLE_CODE;
 }
 
-bool EmulatedMachine::GetUserName(std::string& buffer, uint32_t& size) {
+int32_t EmulatedMachine::GetUserName(std::string& buffer, uint32_t& size) {
+    try {
+        if (const int32_t failure = PlantedFailure(*OpenServer(), "machine.username", ""))
+            return failure;
+    } catch (const ServerError& error) {
+        throw ComError(hresult::E_FAIL, error.what());
+    }
     std::string name = Facts().user;
     if (name.empty()) {
         name = ProcessAccountName();
@@ -103,11 +127,34 @@ bool EmulatedMachine::GetUserName(std::string& buffer, uint32_t& size) {
     const uint32_t needed = static_cast<uint32_t>(name.size() + 1);
     if (needed > size || needed > buffer.size()) {
         size = needed;
-        return false;
+        return ERROR_INSUFFICIENT_BUFFER_CODE;
     }
     buffer.replace(0, needed, name + '\0');
     size = needed;
-    return true;
+    return ERROR_SUCCESS_CODE;
+}
+
+ComError EmulatedMachine::SystemError(int32_t code) {
+    const auto planted = plantedTexts_.find(code);
+    return ComError(hresult::FromSystemError(code),
+                    planted != plantedTexts_.end() ? planted->second : SystemText(code));
+}
+
+// A planted HRESULT of the system's errors (0x8007xxxx) is its code; any
+// other is answered as it stands, which words itself the same way. A code
+// of 0 would read as success: E_FAIL instead.
+int32_t EmulatedMachine::PlantedFailure(ServerDb& db, std::string_view operation,
+                                        std::string_view url) {
+    const std::optional<PlantedFault> fault = Faults(db).Take(operation, url);
+    if (!fault)
+        return ERROR_SUCCESS_CODE;
+    const auto number = static_cast<uint32_t>(fault->number);
+    int32_t code = (number & 0xFFFF0000u) == 0x80070000u ? static_cast<int32_t>(number & 0xFFFFu)
+                                                         : fault->number;
+    if (code == ERROR_SUCCESS_CODE)
+        code = hresult::E_FAIL;
+    plantedTexts_[code] = fault->description;
+    return code;
 }
 
 }  // namespace platform::emulated

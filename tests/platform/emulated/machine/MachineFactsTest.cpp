@@ -4,6 +4,7 @@
 
 #include "platform/ComError.h"
 #include "platform/emulated/activation/Registry.h"
+#include "platform/emulated/db/Faults.h"
 #include "setup/Cluster.h"
 #include "setup/basis64bit.h"
 #include "setup/modGetWindowsVersion.h"
@@ -117,13 +118,40 @@ TEST_F(MachinePortOnServer, UserNameFollowsTheWin32Contract) {
     SetMachineFact(*db_, "user", "administrator");
     std::string buffer(255, '\0');
     uint32_t size = 255;
-    ASSERT_TRUE(machine.GetUserName(buffer, size));
+    ASSERT_EQ(machine.GetUserName(buffer, size), platform::ERROR_SUCCESS_CODE);
     EXPECT_EQ(size, 14u);
     EXPECT_EQ(buffer.substr(0, 14), std::string("administrator\0", 14));
     std::string small(5, '\0');
     uint32_t smallSize = 5;
-    EXPECT_FALSE(machine.GetUserName(small, smallSize));
+    EXPECT_EQ(machine.GetUserName(small, smallSize), platform::ERROR_INSUFFICIENT_BUFFER_CODE);
     EXPECT_EQ(smallSize, 14u);
+    const platform::ComError error = machine.SystemError(platform::ERROR_INSUFFICIENT_BUFFER_CODE);
+    EXPECT_EQ(error.number(), -2147024774);
+    EXPECT_EQ(error.description(), "The data area passed to a system call is too small");
+}
+
+// A planted failure answers the HRESULT's system error code, which the
+// machine then words as planted; an HRESULT of no system error stands as it is.
+TEST_F(MachinePortOnServer, PlantedFailuresAnswerTheirCodeWordedAsPlanted) {
+    EmulatedMachine machine(ServerFolderFunction());
+    Registry(db_).SetKey("HKEY_LOCAL_MACHINE", "Cluster");
+    Faults faults(*db_);
+    faults.Plant({0, "machine.regopenkey", std::string("HKEY_LOCAL_MACHINE\\\\Cluster"),
+                  -2147024891, "Access is denied.", 1});
+    faults.Plant({0, "machine.username", {}, -2147467259, "Unspecified error", 1});
+    uint32_t key = 0;
+    EXPECT_EQ(machine.RegOpenKey(platform::HKEY_LOCAL_MACHINE_VALUE, "Cluster", key), 5);
+    EXPECT_EQ(machine.SystemError(5).number(), -2147024891);
+    EXPECT_EQ(machine.SystemError(5).description(), "Access is denied.");
+    std::string buffer(255, '\0');
+    uint32_t size = 255;
+    EXPECT_EQ(machine.GetUserName(buffer, size), -2147467259);
+    EXPECT_EQ(machine.SystemError(-2147467259).description(), "Unspecified error");
+    EXPECT_EQ(machine.RegOpenKey(platform::HKEY_LOCAL_MACHINE_VALUE, "Cluster", key), 0)
+        << "planted once";
+    EXPECT_EQ(machine.GetUserName(buffer, size), platform::ERROR_SUCCESS_CODE) << "planted once";
+    faults.Plant({0, "machine.username", {}, 0, "no number", 1});
+    EXPECT_EQ(machine.GetUserName(buffer, size), -2147467259) << "a failure, never success";
 }
 
 TEST(MachinePortWithoutServer, MissingServerIsAComErrorAndProbesGiveTheirFailureValues) {
@@ -133,7 +161,7 @@ TEST(MachinePortWithoutServer, MissingServerIsAComErrorAndProbesGiveTheirFailure
     info.dwOSVersionInfoSize = platform::OsVersionInfo::kAnsiSize;
     EXPECT_THROW(machine.GetVersionEx(info), platform::ComError);
     EXPECT_EQ(setup::modGetWindowsVersion::GetWindowsVersion(machine), "Failed");
-    EXPECT_FALSE(setup::Cluster::IsClusterNode(machine));
+    EXPECT_THROW(setup::Cluster::IsClusterNode(machine), platform::ComError);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/emulated/store/StoreModel.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/DefaultOrganisation.h"
+#include "tools/morvane-lab/DirectoryLifecycle.h"
 #include "tools/morvane-lab/Parsing.h"
 #include "tools/morvane-lab/ServerCreation.h"
 
@@ -16,6 +17,7 @@ namespace {
 struct InitOptions {
     std::string server = "EX1";
     std::string domain = "morvane.test";
+    std::string directory = "sqlite";
     bool empty = false;
     bool force = false;
 };
@@ -32,6 +34,8 @@ void RunInit(Lab& lab, const InitOptions& options) {
         // catalog there, Windows Server 2003, the account running the tool.
         platform::emulated::MatchMachineToServer(*db, options.server, options.domain);
         AddDirectoryOnlyPeople(*db, options.server, summary.directoryOnly);
+        if (options.directory == "samba")
+            MakeSambaDirectory(*db);
     });
     std::cout << "Created server " << options.server << " (" << options.domain << ") with "
               << summary.stores << " mailbox store(s) and " << summary.mailboxes
@@ -50,6 +54,12 @@ void AddInitCommand(CLI::App& app, Lab& lab) {
                    "Only the server, \"First Storage Group\", \"Mailbox Store\" and its "
                    "system mailbox");
     init->add_flag("--force", options->force, "Replace an existing server");
+    init->add_option("--directory", options->directory,
+                     "sqlite: people kept in the server's database; samba: an Active Directory "
+                     "domain controller of Samba's in the server's folder, started with "
+                     "\"directory start\" or \"directory run\"")
+        ->check(CLI::IsMember({"sqlite", "samba"}))
+        ->capture_default_str();
     init->callback([&lab, options] { lab.Select([&lab, options] { RunInit(lab, *options); }); });
 }
 

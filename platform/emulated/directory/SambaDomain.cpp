@@ -263,11 +263,15 @@ pid_t RunningGroup(const fs::path& folder) {
     pid_t process = 0;
     if (!(in >> process) || process <= 1)
         return 0;
-    std::ifstream command("/proc/" + std::to_string(process) + "/cmdline");
-    std::string words((std::istreambuf_iterator<char>(command)), std::istreambuf_iterator<char>());
-    // Ours: samba started with this folder's configuration.
-    if (words.find("samba") == std::string::npos ||
-        words.find((folder / "etc" / "smb.conf").string()) == std::string::npos)
+    // Ours: a samba program (it renames its process, so its command line
+    // says nothing), and the one that wrote its pid file here if it did.
+    std::error_code failed;
+    const fs::path program = fs::read_symlink("/proc/" + std::to_string(process) + "/exe", failed);
+    if (failed || program.filename() != "samba")
+        return 0;
+    std::ifstream own(folder / "run" / "samba.pid");
+    pid_t written = 0;
+    if (own >> written && written != process)
         return 0;
     return process;
 }

@@ -146,6 +146,16 @@ void AddServiceCommands(CLI::App& group, Lab& lab) {
         ->callback([&lab] {
             lab.Select([&lab] { std::cout << "Directory: " << DirectoryStatus(lab) << '\n'; });
         });
+    auto kind = std::make_shared<std::string>();
+    CLI::App* use = group.add_subcommand(
+        "use", "Give this server another directory: sqlite, or samba (a new domain in its folder)");
+    use->add_option("KIND", *kind)->required()->check(CLI::IsMember({"sqlite", "samba"}));
+    use->callback([&lab, kind] {
+        lab.Select([&lab, kind] {
+            UseDirectory(lab, *kind);
+            std::cout << "Directory: " << DirectoryStatus(lab) << '\n';
+        });
+    });
     auto password = std::make_shared<std::string>();
     CLI::App* bind = group.add_subcommand(
         "bind-password", "Set the password the provider binds with (Samba refuses a wrong one)");

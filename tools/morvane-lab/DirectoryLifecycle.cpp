@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 #include "platform/emulated/directory/DirectoryPeople.h"
@@ -66,8 +67,22 @@ void MakeSambaDirectory(platform::emulated::ServerDb& db) {
     DirectoryService service;
     service.kind = DirectoryService::Kind::Samba;
     service.account = samba::BindAccount(names);
-    service.password = samba::kBindPassword;
+    service.password = platform::emulated::kBindPassword;
     WriteDirectoryService(db, service);
+}
+
+void UseDirectory(Lab& lab, const std::string& kind) {
+    auto& db = lab.Server();
+    const DirectoryService::Kind wanted = platform::emulated::ParseDirectoryKind(kind);
+    if (ReadDirectoryService(db).kind == wanted)
+        return;
+    if (wanted == DirectoryService::Kind::Samba) {
+        MakeSambaDirectory(db);
+        return;
+    }
+    samba::StopDomain(db.folder());
+    std::filesystem::remove_all(samba::DomainFolder(db.folder()));
+    WriteDirectoryService(db, DirectoryService{});
 }
 
 void StartDirectory(Lab& lab) {

@@ -16,6 +16,10 @@ namespace lab {
 // extended; nothing runs yet.
 void MakeSambaDirectory(platform::emulated::ServerDb& db);
 
+// Gives an existing server the directory named ("sqlite" or "samba"),
+// as init --directory does for a new one; the store stays as it is.
+void UseDirectory(Lab& lab, const std::string& kind);
+
 // Starts the directory (Samba's with the server's people in it).
 void StartDirectory(Lab& lab);
 // Stops it; false when it was not running.

@@ -235,6 +235,7 @@ std::unique_ptr<DirectoryPages> DirectoryCommand::Pages(const std::shared_ptr<Se
         return SambaPages(db, service, query, host, options);
     if (service.stopped)
         ThrowServerNotOperational();
+    CheckSqliteBind(service);
     return SqlitePages(db, RunDirectoryQuery(query, DirectoryPeople(*db).All(), options.limit),
                        options);
 }

@@ -2,7 +2,18 @@
 
 #include <stdexcept>
 
+#include "platform/ComError.h"
+
 namespace platform::emulated {
+
+const char* const kBindPassword = "Morvane-Lab-1";
+
+void CheckSqliteBind(const DirectoryService& service) {
+    if (!service.password.empty() && service.password != kBindPassword) {
+        throw ComError(hresult::FromUnsigned(0x8007052E),
+                       "Logon failure: unknown user name or bad password.");
+    }
+}
 
 DirectoryService ReadDirectoryService(ServerDb& db) {
     auto query = db.Prepare(

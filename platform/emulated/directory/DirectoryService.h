@@ -24,8 +24,16 @@ struct DirectoryService {
     bool stopped = false;
 };
 
+// The password of the account the provider binds as, in every directory
+// made here; the SQLite directory refuses any other.
+extern const char* const kBindPassword;
+
 DirectoryService ReadDirectoryService(ServerDb& db);
 void WriteDirectoryService(ServerDb& db, const DirectoryService& service);
+
+// The SQLite directory's answer to the provider's bind: a password other
+// than kBindPassword is refused as the platform refuses it (0x8007052E).
+void CheckSqliteBind(const DirectoryService& service);
 
 // "sqlite" or "samba"; ParseDirectoryKind throws std::invalid_argument
 // for any other name.

@@ -19,13 +19,12 @@
 #include "platform/ComError.h"
 #include "platform/Text.h"
 #include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/directory/DirectoryService.h"
 #include "platform/emulated/directory/LdapSearch.h"
 
 extern char** environ;
 
 namespace platform::emulated::samba {
-
-const char* const kBindPassword = "Morvane-Lab-1";
 
 namespace {
 

@@ -16,8 +16,6 @@ namespace platform::emulated::samba {
 
 // "Administrator@<domain>": the account the provider binds as.
 std::string BindAccount(const DirectoryNames& names);
-// The password every domain made here gives that account.
-extern const char* const kBindPassword;
 
 // <serverFolder>/samba
 std::string DomainFolder(const std::string& serverFolder);

@@ -10,6 +10,7 @@
 #include "platform/ComError.h"
 #include "platform/Text.h"
 #include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/directory/DirectoryService.h"
 #include "platform/emulated/directory/LdapSearch.h"
 #include "platform/emulated/directory/SambaDomain.h"
 

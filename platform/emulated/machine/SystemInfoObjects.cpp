@@ -92,6 +92,7 @@ std::shared_ptr<sysinfo::DirectoryObject> EmulatedSystemInfo::GetObject(
         return std::make_shared<RootDse>(ReadRootDseHostName(
             BindLdap("ldap://" + service.address + ":3268", service.account, service.password)));
     }
+    CheckSqliteBind(service);
     return std::make_shared<RootDse>(facts.gc);
 }
 

@@ -18,6 +18,8 @@
 #   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
 #   PROGRAM_FILES=build/win32/bin scripts/on-wine-display.sh \
 #   tests/acceptance/batch-mode.sh build/default/bin
+#   DIRECTORY  the server's directory: sqlite (default) or samba, a domain
+#            controller of Samba's filled with the server's people
 # Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
@@ -25,7 +27,8 @@ bin="$1"
 program="${PROGRAM:-./MorvaneSetup}"
 library="${LIBRARY:-Morvane.so}"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; "$lab" directory stop >/dev/null 2>&1 || true
+      rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
 export PATH="$bin:$PATH"
 # The Linux program runs without a display, as from cron; a program given
@@ -57,7 +60,8 @@ batch() {
         fail "standard error does not hold '${2:-nothing}': $(cat err.txt)"
 }
 
-"$lab" init >/dev/null
+"$lab" init --directory "${DIRECTORY:-sqlite}" >/dev/null
+"$lab" directory start >/dev/null
 "$lab" regsvr "$work/$library" >/dev/null
 register anna.berger@morvane.test
 

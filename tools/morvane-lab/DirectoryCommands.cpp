@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "platform/emulated/directory/DirectoryPeople.h"
-#include "platform/emulated/store/StoreData.h"
 #include "platform/emulated/directory/DirectoryService.h"
+#include "platform/emulated/store/StoreData.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/DirectoryLifecycle.h"
 #include "tools/morvane-lab/Output.h"
@@ -129,7 +129,8 @@ void RunBindPassword(Lab& lab, const std::string& password) {
 }
 
 void AddServiceCommands(CLI::App& group, Lab& lab) {
-    group.add_subcommand("start", "Start the directory; Samba's is filled with the server's people")
+    group
+        .add_subcommand("start", "Start the directory; Samba's is filled with the server's people")
         ->callback([&lab] {
             lab.Select([&lab] {
                 StartDirectory(lab);
@@ -138,7 +139,8 @@ void AddServiceCommands(CLI::App& group, Lab& lab) {
         });
     group.add_subcommand("stop", "Stop the directory")->callback([&lab] {
         lab.Select([&lab] {
-            std::cout << (StopDirectory(lab) ? "Directory stopped" : "The directory was not running")
+            std::cout << (StopDirectory(lab) ? "Directory stopped"
+                                             : "The directory was not running")
                       << '\n';
         });
     });
@@ -163,8 +165,9 @@ void AddServiceCommands(CLI::App& group, Lab& lab) {
     bind->callback(
         [&lab, password] { lab.Select([&lab, password] { RunBindPassword(lab, *password); }); });
     CLI::App* run = group.add_subcommand(
-        "run", "Start the directory, run COMMAND [ARGS...], stop the directory; exits with the "
-               "command's status");
+        "run",
+        "Start the directory, run COMMAND [ARGS...], stop the directory; exits with the "
+        "command's status");
     auto command = std::make_shared<std::vector<std::string>>();
     run->add_option("COMMAND", *command, "The command and its arguments")->required();
     run->prefix_command();

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "platform/Activation.h"
+#include "platform/emulated/directory/SambaDomain.h"
 #include "platform/emulated/machine/MachineFacts.h"
 #include "platform/emulated/store/StoreModel.h"
 #include "tools/morvane-lab/Commands.h"
@@ -26,6 +27,9 @@ void RunInit(Lab& lab, const InitOptions& options) {
     CheckServerName(options.server);
     CheckDomainName(options.domain);
     PopulationSummary summary;
+    // A server replaced leaves no domain controller running on its folder.
+    if (options.force)
+        platform::emulated::samba::StopDomain(lab.ServerFolder());
     CreateServerFolder(lab.ServerFolder(), options.force, [&](auto db) {
         platform::emulated::StoreModel store(db, platform::SystemActivation());
         store.SetIdentity({options.server, options.domain});

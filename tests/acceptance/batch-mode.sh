@@ -24,27 +24,17 @@
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
 bin="$1"
-program="${PROGRAM:-./MorvaneSetup}"
-library="${LIBRARY:-Morvane.so}"
+source "$(dirname "$0")/cases.sh"
+choose_program "$bin"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; "$lab" directory stop >/dev/null 2>&1 || true
       rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
 export PATH="$bin:$PATH"
-# The Linux program runs without a display, as from cron; a program given
-# keeps the environment's (the Windows one needs one under Wine).
-[ -n "${PROGRAM:-}" ] || unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
-program_file="${program##* }"
-files="${PROGRAM_FILES:-$bin}"
-[ -f "$files/$library" ] && [ -f "$files/${program_file#./}" ] || {
-    echo "skipped: $files holds no $library and ${program_file#./}"
-    exit 77
-}
 cp "$files/$library" "$files/${program_file#./}" "$work/"
 cd "$work"
 
-fail() { echo "FAILED: $*"; exit 1; }
 base="http://ex1/exadmin/morvane.test/mbx"
 register() {
     [ "$("$lab" invoke Morvane.MorvaneCls CreateRegItem "$base/$1" inbox Morvane.reg onsyncsave \

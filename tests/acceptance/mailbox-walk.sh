@@ -18,35 +18,16 @@
 # Exit status 77: the program files are not there (no Windows build), skipped.
 set -euo pipefail
 bin=$(cd "$1" && pwd)
+source "$(dirname "$0")/cases.sh"
+choose_program "$bin"
 directory="${DIRECTORY:-sqlite}"
-program="${PROGRAM:-./MorvaneSetup}"
-library="${LIBRARY:-Morvane.so}"
-program_file="${program##* }"
-files="${PROGRAM_FILES:-$bin}"
 lab="$bin/morvane-lab"
 servers="${MORVANE_PEOPLE_SERVERS:-$bin/../people-servers}"
-[ -f "$files/$library" ] && [ -f "$files/${program_file#./}" ] || {
-    echo "skipped: $files holds no $library and ${program_file#./}"
-    exit 77
-}
-[ -n "${PROGRAM:-}" ] || unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 work=$(mktemp -d)
 export MORVANE_SERVER="$work/server"
 stop_directory() { "$lab" directory stop >/dev/null 2>&1 || true; }
 trap 'stop_directory; rm -rf "$work"' EXIT
 export PATH="$bin:$PATH"
-
-fail() {
-    echo "FAILED: $*"
-    exit 1
-}
-cases=0
-started=$SECONDS
-passed() {
-    cases=$((cases + 1))
-    echo "ok $cases - $1 ($((SECONDS - started)) s)"
-    started=$SECONDS
-}
 
 # The servers, made once: 3,000 people, and the same server with Samba's
 # directory filled with them (a minute or two the first time).
@@ -78,10 +59,14 @@ cp -a "$servers/people-sqlite" "$work/reference"
 cp -a "$servers/people-$directory" "$work/server"
 cp "$files/$library" "$files/${program_file#./}" "$work/"
 [ ! -f "$files/setup_window_probe.exe" ] || cp "$files/setup_window_probe.exe" "$work/"
+# The reference is read by the Linux build, from a folder of its own.
+mkdir "$work/linux"
+cp "$bin/Morvane.so" "$work/linux/"
 cd "$work"
 base="http://ex1/exadmin/morvane.test/mbx"
+MORVANE_SERVER="$work/server" "$lab" regsvr "$work/$library" >/dev/null
+MORVANE_SERVER="$work/reference" "$lab" regsvr "$work/linux/Morvane.so" >/dev/null
 for server in server reference; do
-    MORVANE_SERVER="$work/$server" "$lab" regsvr "$work/$library" >/dev/null
     for person in person0001 person1500 person2984; do
         [ "$(MORVANE_SERVER="$work/$server" "$lab" invoke Morvane.MorvaneCls CreateRegItem \
             "$base/$person@morvane.test" inbox Morvane.reg onsyncsave Morvane.MorvaneCls \
@@ -106,7 +91,7 @@ lists() {
         "$bin/setup_model_probe"
     fi
 }
-reference_lists() { MORVANE_SERVER="$work/reference" "$bin/setup_model_probe"; }
+reference_lists() { (cd "$work/linux" && MORVANE_SERVER="$work/reference" "$bin/setup_model_probe"); }
 
 batch 0
 [ ! -s err.txt ] || fail "a clean renewal logged: $(cat err.txt)"

@@ -50,17 +50,7 @@ stop_directories() {
 }
 trap 'stop_directories; rm -rf "$work"' EXIT
 
-fail() {
-    echo "FAILED: $*"
-    exit 1
-}
-cases=0
-started=$SECONDS
-passed() {
-    cases=$((cases + 1))
-    echo "ok $cases - $1 ($((SECONDS - started)) s)"
-    started=$SECONDS
-}
+source "$root/tests/acceptance/cases.sh"
 
 # A Windows program run straight under Wine in the prepared prefix.
 run_wine() {

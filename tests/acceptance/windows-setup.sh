@@ -120,6 +120,10 @@ passed "a fresh server: both builds install the same COM+ application"
 # made through each build's own library (the Windows one in the Windows
 # host).
 source "$root/scripts/demo-registrations.sh"
+if [ "$directory" != sqlite ]; then
+    on reference env -u DISPLAY timeout 120 ./MorvaneSetup -b >/dev/null 2>&1 ||
+        fail "installing on the SQLite directory's reference failed"
+fi
 for twin in "${twins[@]}"; do
     on "$twin" register_demo_sinks >/dev/null || fail "registering on the $twin twin"
 done

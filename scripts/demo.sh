@@ -45,8 +45,10 @@ deliver() {
 
 heading "The emulated mail server"
 "$lab" init --force --directory "${MORVANE_DIRECTORY:-sqlite}"
-trap '"$lab" directory stop >/dev/null' EXIT
-"$lab" directory start
+if [ "${MORVANE_DIRECTORY:-sqlite}" = samba ]; then
+    trap '"$lab" directory stop >/dev/null' EXIT
+    "$lab" directory start
+fi
 "$lab" store list
 
 heading "Installing Morvane on the server"

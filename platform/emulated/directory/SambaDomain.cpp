@@ -251,6 +251,17 @@ std::string ChooseAddress(const fs::path& folder) {
     throw ServerError("no free loopback address for the domain controller");
 }
 
+// A process that has not ended: one that has ended but was not yet
+// reaped by its parent counts as ended.
+bool Alive(pid_t process) {
+    std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    const size_t close = line.rfind(')');
+    return close == std::string::npos || line.compare(close + 1, 3, " Z ") != 0;
+}
+
 fs::path PidFile(const fs::path& folder) {
     return folder / "run" / "morvane-samba.pid";
 }
@@ -330,7 +341,7 @@ bool StopDomain(const std::string& serverFolder) {
         return false;
     kill(-group, SIGTERM);
     const auto end = Clock::now() + kStopLimit;
-    while (kill(group, 0) == 0) {
+    while (Alive(group)) {
         // Our own child: reap it, or it stays a zombie that kill still finds.
         int status = 0;
         if (waitpid(group, &status, WNOHANG) == group)

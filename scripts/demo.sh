@@ -6,6 +6,8 @@
 # failing delivery leaves in the event log. Nothing in BIN_DIR is changed.
 #
 # Usage: scripts/demo.sh BIN_DIR   (the folder holding morvane-lab and Morvane.so)
+# MORVANE_DIRECTORY=samba runs it on a server whose directory is Samba's
+# (docs/samba-directory.md), started for the demo and stopped after it.
 set -euo pipefail
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
@@ -42,7 +44,11 @@ deliver() {
 }
 
 heading "The emulated mail server"
-"$lab" init --force
+"$lab" init --force --directory "${MORVANE_DIRECTORY:-sqlite}"
+if [ "${MORVANE_DIRECTORY:-sqlite}" = samba ]; then
+    trap '"$lab" directory stop >/dev/null' EXIT
+    "$lab" directory start
+fi
 "$lab" store list
 
 heading "Installing Morvane on the server"

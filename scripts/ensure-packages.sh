@@ -16,6 +16,10 @@ packages=(
     # machine's own (multiarch, added below), with a virtual display.
     g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev
     wine32:i386 xvfb xauth
+    # A real directory for the mailbox walk: Samba as an Active Directory
+    # domain controller, its database tools, OpenLDAP's client library and
+    # its command-line tools.
+    samba samba-ad-provision samba-dsdb-modules samba-vfs-modules ldb-tools ldap-utils libldap-dev
     "$@"
 )
 
@@ -43,6 +47,17 @@ if [ ${#missing[@]} -gt 0 ]; then
         fi
     done
     "${sudo_cmd[@]}" apt-get update -qq
+    # Packages with services (Samba's) are installed without starting them:
+    # the tests start their own servers and end them.
+    no_services=
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee /usr/sbin/policy-rc.d >/dev/null
+        "${sudo_cmd[@]}" chmod 755 /usr/sbin/policy-rc.d
+        no_services=1
+    fi
+    status=0
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+        "${missing[@]}" || status=$?
+    [ -z "$no_services" ] || "${sudo_cmd[@]}" rm -f /usr/sbin/policy-rc.d
+    [ "$status" = 0 ] || exit "$status"
 fi

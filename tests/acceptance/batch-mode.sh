@@ -17,30 +17,26 @@
 # The Windows build under Wine, for example:
 #   PROGRAM="morvane-lab wine MorvaneSetup.exe" LIBRARY=Morvane.dll \
 #   PROGRAM_FILES=build/win32/bin tests/acceptance/batch-mode.sh build/default/bin
+#   DIRECTORY  the server's directory: sqlite (default) or samba, a domain
+#            controller of Samba's filled with the server's people
 # Exit status 77: the program files are not there (no Windows build), skipped.
 # Error lines are compared without their date, which is regional on Windows.
 set -euo pipefail
 bin="$1"
-program="${PROGRAM:-./MorvaneSetup}"
-library="${LIBRARY:-Morvane.so}"
+source "$(dirname "$0")/cases.sh"
+choose_program "$bin"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; "$lab" directory stop >/dev/null 2>&1 || true
+      rm -rf "$work"' EXIT
 export MORVANE_SERVER="$work/server"
 export PATH="$bin:$PATH"
 # Every build runs without a display, as a scheduler runs it: the Linux
 # program offscreen, the Windows one on a hidden desktop.
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 lab="$bin/morvane-lab"
-program_file="${program##* }"
-files="${PROGRAM_FILES:-$bin}"
-[ -f "$files/$library" ] && [ -f "$files/${program_file#./}" ] || {
-    echo "skipped: $files holds no $library and ${program_file#./}"
-    exit 77
-}
 cp "$files/$library" "$files/${program_file#./}" "$work/"
 cd "$work"
 
-fail() { echo "FAILED: $*"; exit 1; }
 base="http://ex1/exadmin/morvane.test/mbx"
 register() {
     [ "$("$lab" invoke Morvane.MorvaneCls CreateRegItem "$base/$1" inbox Morvane.reg onsyncsave \
@@ -56,7 +52,8 @@ batch() {
         fail "standard error does not hold '${2:-nothing}': $(cat err.txt)"
 }
 
-"$lab" init >/dev/null
+"$lab" init --directory "${DIRECTORY:-sqlite}" >/dev/null
+"$lab" directory start >/dev/null
 "$lab" regsvr "$work/$library" >/dev/null
 register anna.berger@morvane.test
 

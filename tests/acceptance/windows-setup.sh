@@ -14,6 +14,10 @@
 # - a Windows program whose bridge is gone logs the platform's failures and
 #   ends at once.
 #
+# With DIRECTORY=samba the server's directory is Samba's (each twin runs
+# its own domain controller), and the form's lists must also be those of the
+# same server with the SQLite directory.
+#
 # Usage: windows-setup.sh BIN_DIR   (the Linux build's bin folder)
 # The Windows build's bin folder is $MORVANE_WINDOWS_BIN, the Wine prefix
 # $MORVANE_WINEPREFIX. It runs itself on a virtual display, in a Wine
@@ -35,20 +39,18 @@ loader="${MORVANE_WINE:-/usr/lib/wine/wine}"
 # Wine names the account after the Unix user; the Linux build takes it from
 # the server's machine facts, set to the same name below.
 export USER="$(id -un)"
+directory="${DIRECTORY:-sqlite}"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+twins=(linux windows)
+[ "$directory" = sqlite ] || twins+=(reference)
+stop_directories() {
+    for twin in "${twins[@]}"; do
+        MORVANE_SERVER="$work/$twin/server" "$lab" directory stop >/dev/null 2>&1 || true
+    done
+}
+trap 'stop_directories; rm -rf "$work"' EXIT
 
-fail() {
-    echo "FAILED: $*"
-    exit 1
-}
-cases=0
-started=$SECONDS
-passed() {
-    cases=$((cases + 1))
-    echo "ok $cases - $1 ($((SECONDS - started)) s)"
-    started=$SECONDS
-}
+source "$root/tests/acceptance/cases.sh"
 
 # A Windows program run straight under Wine in the prepared prefix.
 run_wine() {
@@ -58,15 +60,22 @@ run_wine() {
 }
 
 # The twins: one fresh demo server, copied; each twin is an installation
-# folder with its build's programs beside its server.
+# folder with its build's programs beside its server. The reference is the
+# same server with the SQLite directory, and the Linux build.
 MORVANE_SERVER="$work/server" "$lab" init >/dev/null
 MORVANE_SERVER="$work/server" "$lab" machine set "user=$USER" >/dev/null
-mkdir "$work/linux" "$work/windows"
+mkdir "$work/linux" "$work/windows" "$work/reference"
 cp "$bin/Morvane.so" "$bin/MorvaneSetup" "$work/linux/"
+cp "$bin/Morvane.so" "$bin/MorvaneSetup" "$work/reference/"
 cp "$windows_bin/Morvane.dll" "$windows_bin/MorvaneSetup.exe" \
     "$windows_bin/setup_window_probe.exe" "$work/windows/"
+cp -a "$work/server" "$work/reference/server"
+MORVANE_SERVER="$work/server" "$lab" directory use "$directory" >/dev/null
 cp -a "$work/server" "$work/linux/server"
 mv "$work/server" "$work/windows/server"
+for twin in linux windows; do
+    MORVANE_SERVER="$work/$twin/server" "$lab" directory start >/dev/null
+done
 
 # Runs a command in a twin's folder, on its server.
 on() {
@@ -111,7 +120,11 @@ passed "a fresh server: both builds install the same COM+ application"
 # made through each build's own library (the Windows one in the Windows
 # host).
 source "$root/scripts/demo-registrations.sh"
-for twin in linux windows; do
+if [ "$directory" != sqlite ]; then
+    on reference env -u DISPLAY timeout 120 ./MorvaneSetup -b >/dev/null 2>&1 ||
+        fail "installing on the SQLite directory's reference failed"
+fi
+for twin in "${twins[@]}"; do
     on "$twin" register_demo_sinks >/dev/null || fail "registering on the $twin twin"
 done
 base="http://ex1/exadmin/morvane.test/mbx"
@@ -157,6 +170,12 @@ grep -q '^Check4 = 0, enabled: MbxUninstList$' "$lists" &&
     fail "the model's lists miss the registered mailboxes: $(cat "$lists")"
 diff "$lists" "$work/windows-model.lists" || fail "the model's lists differ between the twins"
 diff "$lists" "$work/window.lists" || fail "the native window's lists differ"
+if [ "$directory" != sqlite ]; then
+    on reference env -u DISPLAY timeout 120 ./MorvaneSetup -b >/dev/null 2>&1 ||
+        fail "the renewal on the SQLite directory failed"
+    on reference "$bin/setup_model_probe" | diff - "$lists" ||
+        fail "the lists differ from those of the SQLite directory"
+fi
 passed "the native window's four lists hold what the form's model holds"
 
 # "Uninstall completely", answered Yes, with every unregistered mailbox

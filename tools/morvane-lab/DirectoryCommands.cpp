@@ -3,8 +3,10 @@
 #include <optional>
 
 #include "platform/emulated/directory/DirectoryPeople.h"
+#include "platform/emulated/directory/DirectoryService.h"
 #include "platform/emulated/store/StoreData.h"
 #include "tools/morvane-lab/Commands.h"
+#include "tools/morvane-lab/DirectoryLifecycle.h"
 #include "tools/morvane-lab/Output.h"
 
 // "directory add" and "directory list": people of the emulated directory
@@ -55,6 +57,7 @@ void RunDirectoryAdd(Lab& lab, DirectoryAddOptions options) {
     if (!person.mailNickName && person.mail)
         person.mailNickName = person.mail->substr(0, person.mail->find('@'));
     const int64_t id = DirectoryPeople(lab.Server()).Add(person);
+    SyncDirectoryIfRunning(lab);
     std::cout << "Added person " << id << ": " << person.cn << '\n';
 }
 
@@ -116,12 +119,72 @@ void AddDirectoryAdd(CLI::App& group, Lab& lab) {
         [&lab, options] { lab.Select([&lab, options] { RunDirectoryAdd(lab, *options); }); });
 }
 
+// The bind the provider makes: a wrong password is a bind the directory
+// refuses.
+void RunBindPassword(Lab& lab, const std::string& password) {
+    auto service = platform::emulated::ReadDirectoryService(lab.Server());
+    service.password = password;
+    platform::emulated::WriteDirectoryService(lab.Server(), service);
+    std::cout << "The provider binds with the password given from now on\n";
+}
+
+void AddServiceCommands(CLI::App& group, Lab& lab) {
+    group
+        .add_subcommand("start", "Start the directory; Samba's is filled with the server's people")
+        ->callback([&lab] {
+            lab.Select([&lab] {
+                StartDirectory(lab);
+                std::cout << "Directory: " << DirectoryStatus(lab) << '\n';
+            });
+        });
+    group.add_subcommand("stop", "Stop the directory")->callback([&lab] {
+        lab.Select([&lab] {
+            std::cout << (StopDirectory(lab) ? "Directory stopped"
+                                             : "The directory was not running")
+                      << '\n';
+        });
+    });
+    group.add_subcommand("status", "Which directory the server has, and whether it runs")
+        ->callback([&lab] {
+            lab.Select([&lab] { std::cout << "Directory: " << DirectoryStatus(lab) << '\n'; });
+        });
+    auto kind = std::make_shared<std::string>();
+    CLI::App* use = group.add_subcommand(
+        "use", "Give this server another directory: sqlite, or samba (a new domain in its folder)");
+    use->add_option("KIND", *kind)->required()->check(CLI::IsMember({"sqlite", "samba"}));
+    use->callback([&lab, kind] {
+        lab.Select([&lab, kind] {
+            UseDirectory(lab, *kind);
+            std::cout << "Directory: " << DirectoryStatus(lab) << '\n';
+        });
+    });
+    auto password = std::make_shared<std::string>();
+    CLI::App* bind = group.add_subcommand(
+        "bind-password", "Set the password the provider binds with (Samba refuses a wrong one)");
+    bind->add_option("PASSWORD", *password)->required();
+    bind->callback(
+        [&lab, password] { lab.Select([&lab, password] { RunBindPassword(lab, *password); }); });
+    CLI::App* run = group.add_subcommand(
+        "run",
+        "Start the directory, run COMMAND [ARGS...], stop the directory; exits with the "
+        "command's status");
+    auto command = std::make_shared<std::vector<std::string>>();
+    run->add_option("COMMAND", *command, "The command and its arguments")->required();
+    run->prefix_command();
+    run->callback([&lab, command, run] {
+        *command = run->remaining();
+        lab.Select([&lab, command] { lab.SetExitStatus(RunWithDirectory(lab, *command)); });
+    });
+}
+
 }  // namespace
 
 void AddDirectoryCommands(CLI::App& app, Lab& lab) {
-    CLI::App* group = app.add_subcommand("directory", "People of the emulated directory");
+    CLI::App* group =
+        app.add_subcommand("directory", "People of the directory, and the directory itself");
     group->require_subcommand(1);
     AddDirectoryAdd(*group, lab);
+    AddServiceCommands(*group, lab);
     auto json = std::make_shared<bool>(false);
     CLI::App* list = group->add_subcommand("list", "List every person, store mailboxes included");
     list->add_flag("--json", *json, "Print JSON");

@@ -2,10 +2,12 @@
 #include <memory>
 
 #include "platform/Activation.h"
+#include "platform/emulated/directory/SambaDomain.h"
 #include "platform/emulated/machine/MachineFacts.h"
 #include "platform/emulated/store/StoreModel.h"
 #include "tools/morvane-lab/Commands.h"
 #include "tools/morvane-lab/DefaultOrganisation.h"
+#include "tools/morvane-lab/DirectoryLifecycle.h"
 #include "tools/morvane-lab/Parsing.h"
 #include "tools/morvane-lab/ServerCreation.h"
 
@@ -16,6 +18,7 @@ namespace {
 struct InitOptions {
     std::string server = "EX1";
     std::string domain = "morvane.test";
+    std::string directory = "sqlite";
     bool empty = false;
     bool force = false;
 };
@@ -24,6 +27,9 @@ void RunInit(Lab& lab, const InitOptions& options) {
     CheckServerName(options.server);
     CheckDomainName(options.domain);
     PopulationSummary summary;
+    // A server replaced leaves no domain controller running on its folder.
+    if (options.force)
+        platform::emulated::samba::StopDomain(lab.ServerFolder());
     CreateServerFolder(lab.ServerFolder(), options.force, [&](auto db) {
         platform::emulated::StoreModel store(db, platform::SystemActivation());
         store.SetIdentity({options.server, options.domain});
@@ -32,6 +38,8 @@ void RunInit(Lab& lab, const InitOptions& options) {
         // catalog there, Windows Server 2003, the account running the tool.
         platform::emulated::MatchMachineToServer(*db, options.server, options.domain);
         AddDirectoryOnlyPeople(*db, options.server, summary.directoryOnly);
+        if (options.directory == "samba")
+            MakeSambaDirectory(*db);
     });
     std::cout << "Created server " << options.server << " (" << options.domain << ") with "
               << summary.stores << " mailbox store(s) and " << summary.mailboxes
@@ -50,6 +58,12 @@ void AddInitCommand(CLI::App& app, Lab& lab) {
                    "Only the server, \"First Storage Group\", \"Mailbox Store\" and its "
                    "system mailbox");
     init->add_flag("--force", options->force, "Replace an existing server");
+    init->add_option("--directory", options->directory,
+                     "sqlite: people kept in the server's database; samba: an Active Directory "
+                     "domain controller of Samba's in the server's folder, started with "
+                     "\"directory start\" or \"directory run\"")
+        ->check(CLI::IsMember({"sqlite", "samba"}))
+        ->capture_default_str();
     init->callback([&lab, options] { lab.Select([&lab, options] { RunInit(lab, *options); }); });
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/Text.h"
 #include "tools/morvane-lab/Commands.h"
+#include "tools/morvane-lab/DirectoryLifecycle.h"
 #include "tools/morvane-lab/Output.h"
 #include "tools/morvane-lab/Parsing.h"
 
@@ -64,6 +65,7 @@ void RunMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
     CheckMailAddress(options.address);
     MailboxStoreInfo store = ChooseStore(lab, options.store);
     auto added = lab.Store().AddMailbox(NewMailboxIn(store, options));
+    SyncDirectoryIfRunning(lab);
     std::cout << "Added mailbox " << added.address << " in " << added.storageGroup << "/"
               << added.storeName << ": " << added.url << '\n';
 }
@@ -96,6 +98,7 @@ void RunBulkMailboxAdd(Lab& lab, const MailboxAddOptions& options) {
         mailboxes.push_back(NewMailboxIn(store, one));
     }
     lab.Store().AddMailboxes(mailboxes);
+    SyncDirectoryIfRunning(lab);
     std::cout << "Added " << count << " mailboxes, " << mailboxes.front().address << " to "
               << mailboxes.back().address << ", in " << store.storageGroup << "/" << store.name
               << '\n';

@@ -31,6 +31,9 @@ inline constexpr FaultOperation kFaultOperations[] = {
     {"directory.eof", "directory", "EOF (URL: the current record's adspath, \"\" at the end)"},
     {"directory.field", "directory", "a field's value (URL: adspath#column)"},
     {"directory.movenext", "directory", "MoveNext (URL: the current record's adspath)"},
+    {"directory.stop", "directory",
+     "the directory stopping for real before it sends a page of a result (URL: the page's "
+     "number, from 1; restart it with \"morvane-lab directory start\")"},
     {"catalog.create", "catalog", "creating the COM+ catalog object"},
     {"catalog.populate", "catalog", "Populate of the Applications collection"},
     {"catalog.remove", "catalog", "Remove of an application (URL: its name)"},

@@ -218,6 +218,15 @@ const std::vector<std::string_view>& ServerSchemaStatements() {
                mailbox_guid TEXT,
                account_control INTEGER,
                adspath TEXT))",
+        // directory: which directory the server has, when it is not the
+        // emulated one (DirectoryService.cpp); no row: the emulated one.
+        R"(CREATE TABLE IF NOT EXISTS directory_service (
+               id INTEGER PRIMARY KEY CHECK (id = 1),
+               kind TEXT NOT NULL,
+               address TEXT NOT NULL,
+               account TEXT NOT NULL,
+               password TEXT NOT NULL,
+               stopped INTEGER NOT NULL DEFAULT 0))",
         // directory: the last command run and the properties set on it
         // (DirectoryRequests.cpp).
         R"(CREATE TABLE IF NOT EXISTS directory_last_request (

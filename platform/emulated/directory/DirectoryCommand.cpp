@@ -1,6 +1,7 @@
 #include "platform/emulated/directory/DirectoryCommand.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
@@ -42,12 +43,30 @@ bool IsDirectoryCommandProperty(const std::string& name) {
 
 // --- recordset ---
 
-DirectoryRecordset::DirectoryRecordset(std::shared_ptr<ServerDb> db, std::vector<Person> rows,
+DirectoryRecordset::DirectoryRecordset(std::shared_ptr<ServerDb> db,
+                                       std::unique_ptr<DirectoryPages> pages,
                                        std::vector<std::string> columns, bool checkFaults)
     : db_(std::move(db)),
-      rows_(std::move(rows)),
+      pages_(std::move(pages)),
       columns_(std::move(columns)),
-      checkFaults_(checkFaults) {}
+      checkFaults_(checkFaults) {
+    ReadUntil(1);
+}
+
+void DirectoryRecordset::ReadUntil(size_t count) {
+    while (rows_.size() < count && !(pagesRead_ > 0 && pages_->Done())) {
+        ++pagesRead_;
+        if (checkFaults_ && Faults(*db_).Take("directory.stop", std::to_string(pagesRead_)))
+            pages_->StopDirectory();
+        try {
+            for (Person& row : pages_->NextPage())
+                rows_.push_back(std::move(row));
+        } catch (const ComError&) {
+            --pagesRead_;  // the page is asked for again at the next read
+            throw;
+        }
+    }
+}
 
 void DirectoryRecordset::RequireOpen() const {
     if (!open_)
@@ -95,6 +114,7 @@ bool DirectoryRecordset::IsEOF() {
 int32_t DirectoryRecordset::RecordCount() {
     RequireOpen();
     CheckFault("directory.recordcount", CurrentPath());
+    ReadUntil(SIZE_MAX);
     return static_cast<int32_t>(rows_.size());
 }
 
@@ -114,6 +134,7 @@ Variant DirectoryRecordset::FieldValue(const std::string& name) {
 void DirectoryRecordset::MoveNext() {
     RequireCurrent();
     CheckFault("directory.movenext", CurrentPath());
+    ReadUntil(position_ + 2);
     ++position_;
 }
 
@@ -162,12 +183,12 @@ void DirectoryCommand::SetProperty(const std::string& name, const Variant& value
     request_.properties.emplace_back(name, value);
 }
 
-int32_t DirectoryCommand::NumberProperty(std::string_view name) const {
+int32_t DirectoryCommand::NumberProperty(std::string_view name, int32_t fallback) const {
     for (const auto& [setName, value] : request_.properties) {
         if (text::EqualsNoCase(setName, name))
             return value.ToInt32();
     }
-    return 0;
+    return fallback;
 }
 
 std::shared_ptr<DirectoryConnection> DirectoryCommand::RequireOpenConnection() const {
@@ -192,14 +213,31 @@ std::shared_ptr<directory::Recordset> DirectoryCommand::Run(
     const bool checkFaults = AnyDirectoryFault(db);
     if (checkFaults)
         Faults(db).Check("directory.execute", query.from);
-    DirectoryPeople people(db);
     const std::string host = GlobalCatalogHost(query.from);
-    if (host.empty() || !text::EqualsNoCase(host, people.Names().globalCatalogHost))
-        throw ComError(ado_error::kServerNotOperational, "The server is not operational.");
-    std::vector<Person> rows =
-        RunDirectoryQuery(query, people.All(),
-                          ResultLimit(NumberProperty("Page Size"), NumberProperty("Size Limit")));
-    return std::make_shared<DirectoryRecordset>(owner, std::move(rows), query.columns, checkFaults);
+    if (host.empty() || !text::EqualsNoCase(host, DirectoryPeople(db).Names().globalCatalogHost))
+        ThrowServerNotOperational();
+    return std::make_shared<DirectoryRecordset>(owner, Pages(owner, query, host), query.columns,
+                                                checkFaults);
+}
+
+// The directory's pages of the query's result: Samba's search, or the
+// SQLite directory's matches.
+std::unique_ptr<DirectoryPages> DirectoryCommand::Pages(const std::shared_ptr<ServerDb>& db,
+                                                        const DirectoryQuery& query,
+                                                        const std::string& host) {
+    PageOptions options;
+    options.pageSize = NumberProperty("Page Size");
+    options.limit = ResultLimit(options.pageSize, NumberProperty("Size Limit"));
+    options.scope = NumberProperty("SearchScope", 2);
+    options.timeoutSeconds = NumberProperty("Timeout");
+    const DirectoryService service = ReadDirectoryService(*db);
+    if (service.kind == DirectoryService::Kind::Samba)
+        return SambaPages(db, service, query, host, options);
+    if (service.stopped)
+        ThrowServerNotOperational();
+    CheckSqliteBind(service);
+    return SqlitePages(db, RunDirectoryQuery(query, DirectoryPeople(*db).All(), options.limit),
+                       options);
 }
 
 }  // namespace platform::emulated

@@ -2,6 +2,8 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
+#include "platform/emulated/directory/DirectoryService.h"
+#include "platform/emulated/directory/LdapSearch.h"
 #include "platform/emulated/machine/MachineFacts.h"
 
 namespace platform::emulated {
@@ -73,10 +75,24 @@ std::shared_ptr<sysinfo::DirectoryObject> EmulatedSystemInfo::GetObject(
     if (!text::EqualsNoCase(adsPath, "GC://RootDSE")) {
         throw ComError(directory_error::kNoSuchObject, "There is no such object on the server.");
     }
-    const MachineFacts facts = FactsOf(serverFolder_);
-    if (facts.gc.empty()) {
+    DirectoryService service;
+    MachineFacts facts;
+    try {
+        auto db = ServerDb::Open(serverFolder_());
+        facts = ReadMachineFacts(*db);
+        service = ReadDirectoryService(*db);
+    } catch (const ServerError& error) {
+        throw ComError(hresult::E_FAIL, error.what());
+    }
+    if (facts.gc.empty() || service.stopped) {
         throw ComError(directory_error::kServerNotOperational, "The server is not operational.");
     }
+    // Samba's domain controller answers for itself, with the provider's bind.
+    if (service.kind == DirectoryService::Kind::Samba) {
+        return std::make_shared<RootDse>(ReadRootDseHostName(
+            BindLdap("ldap://" + service.address + ":3268", service.account, service.password)));
+    }
+    CheckSqliteBind(service);
     return std::make_shared<RootDse>(facts.gc);
 }
 

@@ -5,6 +5,8 @@
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryCommand.h"
 #include "platform/emulated/directory/DirectoryQuery.h"
+#include "platform/emulated/directory/DirectoryService.h"
+#include "platform/emulated/directory/LdapQuery.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 using discoverytest::DiscoveryWorld;
@@ -64,6 +66,74 @@ TEST(DirectoryDialect, TextsOutsideTheDialectAreCommandErrors) {
     }
 }
 
+// The LDAP search the provider makes of a query of its dialect.
+struct LdapTranslationCase {
+    const char* text;
+    const char* filter;
+    const char* base;
+    std::vector<std::string> attributes;
+    const char* sortKey;  // nullptr: no sort
+    bool descending;
+};
+
+TEST(LdapTranslation, QueriesBecomeTheSearchesTheProviderSends) {
+    const LdapTranslationCase cases[] = {
+        {kMailboxQuery,
+         "(&(objectcategory=person)(MsExchMailboxGuid=*))",
+         "",
+         {"cn", "msExchHomeServerName", "mailNickName", "mail", "homeMDB", "useraccountcontrol"},
+         "cn",
+         false},
+        {"SELECT msExchHomeServerName FROM 'GC://h/DC=corp,DC=example' "
+         "WHERE sAMAccountName='o''(n)*eil\\'",
+         "(sAMAccountName=o'\\28n\\29\\2aeil\\5c)",
+         "DC=corp,DC=example",
+         {"msExchHomeServerName"},
+         nullptr,
+         false},
+        {"SELECT adspath FROM 'GC://h' WHERE cn='ab*'", "(cn=ab*)", "", {"1.1"}, nullptr, false},
+        {"SELECT * FROM 'GC://h' ORDER BY cn DESC", "(objectClass=*)", "", {}, "cn", true},
+    };
+    for (const LdapTranslationCase& row : cases) {
+        const auto request = platform::emulated::LdapRequestFor(ParseDirectoryQuery(row.text));
+        EXPECT_EQ(request.filter, row.filter) << row.text;
+        EXPECT_EQ(request.base, row.base) << row.text;
+        EXPECT_EQ(request.attributes, row.attributes) << row.text;
+        EXPECT_EQ(request.sortKey.value_or("-"), row.sortKey ? row.sortKey : "-") << row.text;
+        EXPECT_EQ(request.descending, row.descending) << row.text;
+    }
+}
+
+TEST(LdapTranslation, EntriesBecomeRowsInTheAttributesSyntaxes) {
+    platform::emulated::LdapEntry entry{"CN=Jo,CN=Users,DC=corp",
+                                        {{"cn", {"Jo"}},
+                                         {"userAccountControl", {"66050"}},
+                                         {"objectClass", {"top", "user"}},
+                                         {"msExchMailboxGuid", {std::string("\x01\xff", 2)}}}};
+    const auto row = platform::emulated::PersonFromEntry(entry, "dc1.corp");
+    EXPECT_EQ(*row.Find("cn"), Variant("Jo"));
+    EXPECT_EQ(*row.Find("USERACCOUNTCONTROL"), Variant(66050));
+    EXPECT_EQ(*row.Find("objectClass"), Variant(Variant::Array{"top", "user"}));
+    EXPECT_EQ(*row.Find("msExchMailboxGuid"), Variant(Variant::Array{1, 255}));
+    EXPECT_EQ(*row.Find("adspath"), Variant("GC://dc1.corp/CN=Jo,CN=Users,DC=corp"));
+}
+
+TEST(LdapTranslation, LdapFailuresAreTheProvidersErrors) {
+    const std::pair<int, uint32_t> cases[] = {
+        {-1, 0x8007203A},  // the server down
+        {49, 0x8007052E},  // invalid credentials
+        {1, 0x80072020},   // an operations error: no bind before the search
+        {32, 0x80072030},  // no such object
+        {-7, 0x8007203E},  // a filter the client library cannot send
+        {9999, 0x8007001F},
+    };
+    for (const auto& [code, number] : cases) {
+        EXPECT_EQ(ErrorNumberOf([&] { platform::emulated::ThrowLdapError(code); }),
+                  platform::hresult::FromUnsigned(number))
+            << code;
+    }
+}
+
 struct DirectoryFixture : ::testing::Test {
     DiscoveryWorld world;
     std::shared_ptr<platform::directory::Connection> connection = Open();
@@ -75,11 +145,14 @@ struct DirectoryFixture : ::testing::Test {
         return opened;
     }
     std::shared_ptr<platform::directory::Recordset> Run(const std::string& text,
-                                                        int32_t sizeLimit = 0) {
+                                                        int32_t sizeLimit = 0,
+                                                        int32_t pageSize = 0) {
         auto command = world.directoryAdo.CreateCommand();
         command->SetActiveConnection(connection);
         command->SetCommandText(text);
         command->SetProperty("Size Limit", sizeLimit);
+        if (pageSize > 0)
+            command->SetProperty("Page Size", pageSize);
         return command->Execute(-1);
     }
     std::vector<std::string> Column(platform::directory::Recordset& records,
@@ -217,6 +290,41 @@ TEST_F(DirectoryCommands, PlantedExecuteFaultFailsTheQueryOnce) {
     platform::emulated::Faults(*world.db).Plant(
         {0, "directory.execute", std::string("GC://dc1*"), -2147016646, "down", int64_t{1}});
     EXPECT_EQ(ErrorNumberOf([&] { Run(kMailboxQuery); }), -2147016646);
+    EXPECT_EQ(Run(kMailboxQuery)->RecordCount(), 1);
+}
+
+// The directory stopping before the second page of five records paged by
+// two: the first page stays readable, the count and the move past it fail as
+// a server that is gone fails, and so does every query until it starts again.
+TEST_F(DirectoryCommands, DirectoryStoppedBetweenPagesFailsTheReadsThatNeedIt) {
+    for (const char* name : {"a", "b", "c", "d"})
+        world.AddMailbox(std::string(name) + "@corp.example.com", name);
+    using platform::emulated::ReadDirectoryService;
+    platform::emulated::Faults(*world.db).Plant(
+        {0, "directory.stop", std::string("2"), 0, "", int64_t{1}});
+    auto records = Run(kMailboxQuery, 30000, 2);
+    const int32_t down = platform::hresult::FromUnsigned(0x8007203A);
+    EXPECT_EQ(ErrorNumberOf([&] { records->RecordCount(); }), down);
+    EXPECT_EQ(records->FieldValue("cn"), Variant("a"));
+    records->MoveNext();
+    EXPECT_EQ(ErrorNumberOf([&] { records->MoveNext(); }), down);
+    EXPECT_EQ(records->FieldValue("cn"), Variant("b"));
+    EXPECT_TRUE(ReadDirectoryService(*world.db).stopped);
+    EXPECT_EQ(ErrorNumberOf([&] { Run(kMailboxQuery); }), down);
+    auto service = ReadDirectoryService(*world.db);
+    service.stopped = false;
+    platform::emulated::WriteDirectoryService(*world.db, service);
+    EXPECT_EQ(Run(kMailboxQuery, 30000, 2)->RecordCount(), 5);
+}
+
+TEST_F(DirectoryCommands, WrongBindPasswordIsRefusedAsTheDirectoryRefusesIt) {
+    platform::emulated::DirectoryService service;
+    service.password = "wrong";
+    platform::emulated::WriteDirectoryService(*world.db, service);
+    EXPECT_EQ(ErrorNumberOf([&] { Run(kMailboxQuery); }),
+              platform::hresult::FromUnsigned(0x8007052E));
+    service.password = platform::emulated::kBindPassword;
+    platform::emulated::WriteDirectoryService(*world.db, service);
     EXPECT_EQ(Run(kMailboxQuery)->RecordCount(), 1);
 }
 

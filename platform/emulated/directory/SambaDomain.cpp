@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "platform/ComError.h"
@@ -21,8 +21,7 @@
 #include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/directory/DirectoryService.h"
 #include "platform/emulated/directory/LdapSearch.h"
-
-extern char** environ;
+#include "platform/emulated/machine/ChildProcess.h"
 
 namespace platform::emulated::samba {
 
@@ -73,43 +72,29 @@ std::string Tail(const fs::path& log) {
     return all.size() > 2000 ? all.substr(all.size() - 2000) : all;
 }
 
-// Starts words[0] from PATH with its output in log; a new session, so that
-// the whole of it can be ended at once.
+// Starts words[0] from PATH with its output in log (made anew); a new
+// session, so that the whole of it can be ended at once.
 pid_t Spawn(std::vector<std::string> words, const fs::path& log) {
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    pid_t process = 0;
-    const int failed = posix_spawnp(&process, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (failed != 0)
-        throw ServerError("cannot start " + words[0] + ": " + std::strerror(failed) +
+    ChildLaunch launch;
+    launch.words = std::move(words);
+    launch.input = "/dev/null";
+    launch.output = log.string();
+    launch.errorToOutput = true;
+    launch.newSession = true;
+    try {
+        return StartChild(launch);
+    } catch (const std::system_error& error) {
+        throw ServerError(std::string(error.what()) +
                           " (scripts/ensure-packages.sh installs Samba)");
-    return process;
+    }
 }
 
 int Wait(pid_t process) {
-    int status = 0;
-    while (waitpid(process, &status, 0) < 0) {
-        if (errno != EINTR)
-            return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return WaitForChild(process, -1)->status;
 }
 
 // Runs one of Samba's tools to its end; a failure names it with its output.
 void RunTool(const std::vector<std::string>& words, const fs::path& log) {
-    std::ofstream(log, std::ios::trunc).close();
     if (Wait(Spawn(words, log)) != 0)
         throw ServerError(words[0] + " failed: " + Tail(log));
 }

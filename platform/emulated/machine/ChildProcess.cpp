@@ -24,6 +24,8 @@ class FileActions {
         Open(STDIN_FILENO, launch.input, O_RDONLY);
         Open(STDOUT_FILENO, launch.output, O_WRONLY | O_CREAT | O_TRUNC);
         Open(STDERR_FILENO, launch.error, O_WRONLY | O_CREAT | O_TRUNC);
+        if (launch.errorToOutput)
+            posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO);
         if (!launch.folder.empty())
             posix_spawn_file_actions_addchdir_np(&actions_, launch.folder.c_str());
     }
@@ -79,9 +81,14 @@ pid_t StartChild(const ChildLaunch& launch) {
     std::vector<char*> argv = Pointers(words);
     std::vector<char*> envp = Pointers(environment);
     FileActions actions(launch);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (launch.newSession)
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     pid_t child = 0;
     const int failed =
-        posix_spawnp(&child, argv[0], actions.get(), nullptr, argv.data(), envp.data());
+        posix_spawnp(&child, argv[0], actions.get(), &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     if (failed != 0)
         throw std::system_error(failed, std::generic_category(), "cannot start " + words[0]);
     return child;

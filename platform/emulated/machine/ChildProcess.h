@@ -29,6 +29,11 @@ struct ChildLaunch {
     std::string input;
     std::string output;
     std::string error;
+    // Standard error goes where standard output goes.
+    bool errorToOutput = false;
+    // A session (and process group) of its own, so that the whole of it
+    // can be ended at once and it outlives this process's terminal.
+    bool newSession = false;
 };
 
 struct ChildExit {

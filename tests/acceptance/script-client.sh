@@ -10,17 +10,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bin="$1"
-for file in MorvaneBridge.dll MorvaneWindowsHost.exe MorvaneHiddenDesktop.exe; do
-    [ -f "${MORVANE_WINDOWS_BIN:-}/$file" ] || {
-        echo "skipped: MORVANE_WINDOWS_BIN holds no $file"
-        exit 77
-    }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export MORVANE_SERVER="$work/server"
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work"
+source "$here/../support/wine-tooling-run.sh"
 "$bin/morvane-lab" init >/dev/null
 cp "$here/script-client.vbs" client.vbs
 status=0

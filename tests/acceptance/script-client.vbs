@@ -24,7 +24,16 @@ Sub Report(what, value)
     End If
 End Sub
 
-Dim conn, cmd, rs, fld, prop, affected, i, v, names, people, rows
+' "name=value;" of each element, as For Each walks them.
+Function Walked(collection)
+    Dim element
+    Walked = ""
+    For Each element In collection
+        Walked = Walked & element.Name & "=" & element & ";"
+    Next
+End Function
+
+Dim conn, cmd, rs, affected, i, v, names, people, rows
 Dim store, rec, item, cat, apps, app
 
 ' The directory.
@@ -41,11 +50,7 @@ cmd.Properties("Page Size") = 250
 Report "cmd.Properties(""Page Size"") = 250", cmd.Properties("page size")
 Report "cmd.Properties(""SearchScope"") never set", cmd.Properties("SearchScope")
 Report "cmd.Properties(2).Name", cmd.Properties(2).Name
-names = ""
-For Each prop In cmd.Properties
-    names = names & prop.Name & "=" & prop & ";"
-Next
-Report "For Each prop In cmd.Properties", names
+Report "For Each prop In cmd.Properties", Walked(cmd.Properties)
 v = cmd.Properties("Page Sise")
 Report "cmd.Properties(""Page Sise"")", v
 affected = 7
@@ -58,11 +63,7 @@ Report "rs.Fields(""cn"").Value", rs.Fields("cn").Value
 Report "rs.Fields.Item(0).Name", rs.Fields.Item(0).Name
 i = 1
 Report "rs.Fields(i).Name with i = 1 by reference", rs.Fields(i).Name
-names = ""
-For Each fld In rs.Fields
-    names = names & fld.Name & "=" & fld.Value & ";"
-Next
-Report "For Each fld In rs.Fields", names
+Report "For Each fld In rs.Fields", Walked(rs.Fields)
 people = ""
 rows = 0
 Do Until rs.EOF
@@ -108,11 +109,7 @@ Report "rec.Open item, store with five arguments left out", rec.State
 Report "rec.Fields(kSubject)", rec.Fields(kSubject)
 Report "rec.Fields.Count", rec.Fields.Count
 Report "rec.Fields(1).Name", rec.Fields(1).Name
-names = ""
-For Each fld In rec.Fields
-    names = names & fld.Name & "=" & fld & ";"
-Next
-Report "For Each fld In rec.Fields", names
+Report "For Each fld In rec.Fields", Walked(rec.Fields)
 rec.Close
 
 ' A transaction rolled back.

@@ -45,6 +45,12 @@ std::shared_ptr<bridge::RemoteObject> ServerPlatform() {
     return root;
 }
 
+bridge::Channel& AdoptThreadChannel(std::unique_ptr<bridge::Channel> adopted) {
+    DropThreadChannel();
+    channel = adopted.release();
+    return *channel;
+}
+
 void DropThreadChannel() {
     delete channel;
     channel = nullptr;

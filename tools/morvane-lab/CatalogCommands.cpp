@@ -41,14 +41,13 @@ void RunCatalogList(Lab& lab, bool json) {
     std::cout << platform::emulated::CatalogApplicationsText(applications);
 }
 
-// The application of that name (any letter case) in the populated
-// collection; a missing one is the tool's refusal.
-std::shared_ptr<platform::catalog::CatalogObject> FindApplication(
-    platform::catalog::CatalogCollection& applications, const std::string& name) {
+// The position of the application of that name (any letter case) in the
+// populated collection; a missing one is the tool's refusal.
+int32_t PositionOf(platform::catalog::CatalogCollection& applications, const std::string& name) {
     for (int32_t position = 0; position < applications.Count(); ++position) {
-        auto application = applications.Item(position);
-        if (platform::text::EqualsNoCase(application->Name().AppendToEmptyString(), name))
-            return application;
+        if (platform::text::EqualsNoCase(applications.Item(position)->Name().AppendToEmptyString(),
+                                         name))
+            return position;
     }
     throw LabError("the COM+ catalog has no application \"" + name + "\"");
 }
@@ -90,10 +89,19 @@ void RunCatalogSet(const SetOptions& options) {
     auto catalog = platform::catalog::SystemCatalog().CreateCatalog();
     auto applications = catalog->GetCollection("Applications");
     applications->Populate();
-    FindApplication(*applications, options.application)
+    applications->Item(PositionOf(*applications, options.application))
         ->SetValue(options.property, PropertyValue(options.value));
     applications->SaveChanges();
     std::cout << "Set " << options.property << " of " << options.application << '\n';
+}
+
+void RunCatalogRemove(const std::string& application) {
+    auto catalog = platform::catalog::SystemCatalog().CreateCatalog();
+    auto applications = catalog->GetCollection("Applications");
+    applications->Populate();
+    applications->Remove(PositionOf(*applications, application));
+    applications->SaveChanges();
+    std::cout << "Removed the COM+ application " << application << '\n';
 }
 
 void RunCatalogShutdown(const std::string& application) {
@@ -175,6 +183,10 @@ void AddCatalogCommands(CLI::App& app, Lab& lab) {
         "shutdown", "End an application's process, as ShutdownApplication does");
     shutdown->add_option("APPLICATION", *name, "The application's name")->required();
     shutdown->callback([&lab, name] { lab.Select([name] { RunCatalogShutdown(*name); }); });
+    CLI::App* remove = group->add_subcommand(
+        "remove", "Remove an application with its classes and service; its process ends");
+    remove->add_option("APPLICATION", *name, "The application's name")->required();
+    remove->callback([&lab, name] { lab.Select([name] { RunCatalogRemove(*name); }); });
     auto processesJson = std::make_shared<bool>(false);
     CLI::App* processes = group->add_subcommand(
         "processes", "List the applications whose process runs, with the libraries it loaded");

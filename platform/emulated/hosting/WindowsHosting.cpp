@@ -67,9 +67,10 @@ std::shared_ptr<ComObject> CreateInHost(const std::shared_ptr<WindowsHost>& host
 
 // Whether a creation failed because the application's host was ending or
 // gone before it made anything: the creation is tried once more, in the
-// host that follows.
-bool HostWasEnding(const ComError& error, const WindowsHost& host) {
-    return error.number() == host_root::kServerStopping || !host.IsRunning();
+// host that follows. A host that did not answer in time fails the creation.
+bool HostWasEnding(const ComError& error) {
+    return error.number() == host_root::kServerStopping ||
+           error.number() == bridge::error_number::kServerUnavailable;
 }
 
 class HostedLibraries final : public WindowsHosting {
@@ -83,7 +84,7 @@ class HostedLibraries final : public WindowsHosting {
         try {
             return CreateInHost(host, entry);
         } catch (const ComError& error) {
-            if (!HostWasEnding(error, *host))
+            if (!HostWasEnding(error))
                 throw;
         }
         return CreateInHost(ApplicationHostOfThisThread(serverFolder, *entry.application), entry);

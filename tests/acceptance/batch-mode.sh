@@ -144,8 +144,14 @@ done
 # process, with no application process to shut down: it is replaced in one
 # step, and which file a process loaded shows nowhere.
 windows=; case "$library" in *.dll) windows=1 ;; esac
-cp "$library" new.lib
-printf 'CreateObject("COMAdmin.COMAdminCatalog").ShutdownApplication "Morvane"\r\n' >shutdown.vbs
+cp "$library" Morvane.new
+# The guide's lines, word for word: the script made with echo, then the
+# shutdown and the copy.
+if [ -n "$windows" ]; then
+    printf '%s\r\n' 'echo CreateObject("COMAdmin.COMAdminCatalog").ShutdownApplication "Morvane" > shutdown.vbs' \
+        >make-script.cmd
+    "$lab" wine cmd.exe /c make-script.cmd >/dev/null 2>&1 || fail "the shutdown script not made"
+fi
 replace_library() {  # replace_library FILE: shut down, then copy FILE over the library
     for attempt in 1 2 3 4 5 6 7 8 9 10; do
         if [ -n "$windows" ]; then
@@ -161,10 +167,10 @@ replace_library() {  # replace_library FILE: shut down, then copy FILE over the 
 loaded_size() {  # the size of the library the application's process loaded
     "$lab" catalog processes --json | sed -n 's/.*"size": \([0-9]*\).*/\1/p'
 }
-{ cat new.lib; head -c 4096 /dev/zero; } >old.lib
-replace_library old.lib
+{ cat Morvane.new; head -c 4096 /dev/zero; } >Morvane.old
+replace_library Morvane.old
 "$lab" deliver anna.berger@morvane.test --scl 4 --json | grep -q '"SCL=4"' || fail "old library"
-[ -z "$windows" ] || [ "$(loaded_size)" = "$(stat -c %s old.lib)" ] || fail "old file not loaded"
+[ -z "$windows" ] || [ "$(loaded_size)" = "$(stat -c %s Morvane.old)" ] || fail "old file not loaded"
 rm -f stop
 for step in 3 13; do
     i=0
@@ -175,12 +181,12 @@ for step in 3 13; do
     done >"upgrade$step.json" &
 done
 sleep 1
-replace_library new.lib
+replace_library Morvane.new
 batch 0
 touch stop
 wait
 "$lab" deliver anna.berger@morvane.test --scl 4 --json | grep -q '"SCL=4"' || fail "new library"
-[ -z "$windows" ] || [ "$(loaded_size)" = "$(stat -c %s new.lib)" ] || fail "new file not loaded"
+[ -z "$windows" ] || [ "$(loaded_size)" = "$(stat -c %s Morvane.new)" ] || fail "new file not loaded"
 "$lab" registrations --json | cmp -s - before.json || fail "the upgrade changed the items"
 # Every message of the upgrade: stamped, or saved unstamped with the
 # store's entry for it in the event log.

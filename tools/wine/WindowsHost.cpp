@@ -149,6 +149,20 @@ void ForgetClasses(Args& args) {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, platform::win32::Utf8ToWide(key.AsString()).c_str());
 }
 
+// The handles the process holds. Wine's GetProcessHandleCount answers 0:
+// the handle values are tried one by one instead, as far as a process of
+// this kind ever numbers them.
+int32_t HandleCount() {
+    constexpr uintptr_t kLastHandle = 0x10000;
+    int32_t count = 0;
+    for (uintptr_t value = 4; value < kLastHandle; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    }
+    return count;
+}
+
 // The host's root for one connection: the application host's listener
 // port, 0 in a host of one caller.
 struct Host {
@@ -166,12 +180,7 @@ const bridge::ServedClass<Host> kHost{
         {host_root::kListenerPort,
          [](Host& host) { return static_cast<int32_t>(host.listenerPort); }},
         {host_root::kLoadedLibraries, [](Host&) { return Variant(LoadedLibraries()); }},
-        {host_root::kHandleCount,
-         [](Host&) {
-             DWORD count = 0;
-             GetProcessHandleCount(GetCurrentProcess(), &count);
-             return static_cast<int32_t>(count);
-         }},
+        {host_root::kHandleCount, [](Host&) { return HandleCount(); }},
     }};
 
 // The prefix as the bridge needs it: the platform's ProgIDs name the

@@ -30,15 +30,6 @@ constexpr int kLookMs = 250;
 // ShutdownAfter's default: 3 minutes.
 constexpr int kDefaultIdleMs = 180000;
 
-std::string Environment(const char* name) {
-    wchar_t buffer[1024] = {};
-    const DWORD length =
-        GetEnvironmentVariableW(platform::win32::Utf8ToWide(name).c_str(), buffer, 1024);
-    if (length == 0 || length >= 1024)
-        return "";
-    return platform::win32::WideToUtf8(std::wstring_view(buffer, length));
-}
-
 // Whether the record still names this host: it holds the host's token.
 // Before the record first names it, the host waits as long as for its
 // first instance.
@@ -89,15 +80,15 @@ void ServeConnection(const std::function<bridge::Channel&()>& open) {
 }  // namespace
 
 bool IsApplicationHost() {
-    return !Environment(host_root::kApplicationVariable).empty();
+    return !EnvironmentText(host_root::kApplicationVariable).empty();
 }
 
 int ServeApplication() {
-    const std::string token = Environment(bridge::kTokenVariable);
-    const std::string idle = Environment(host_root::kApplicationIdleVariable);
+    const std::string token = EnvironmentText(bridge::kTokenVariable);
+    const std::string idle = EnvironmentText(host_root::kApplicationIdleVariable);
     const int idleMs = idle.empty() ? kDefaultIdleMs : std::atoi(idle.c_str());
     RecordWatch record(
-        platform::win32::Utf8ToWide(Environment(host_root::kApplicationRecordVariable)), token);
+        platform::win32::Utf8ToWide(EnvironmentText(host_root::kApplicationRecordVariable)), token);
     bridge::Listener listener;
     const uint16_t port = listener.Port();
     ApartmentPool apartments(kLeastApartments);

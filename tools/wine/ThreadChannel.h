@@ -14,6 +14,10 @@
 // event or call is at hand.
 namespace wine_bridge {
 
+// The environment variable's value; "" when it is unset or longer than
+// 1,023 characters.
+std::string EnvironmentText(const char* name);
+
 // The platform's root object (bridge::platform_root) for the call at hand:
 // the one the server handed this thread's channel. Throws the bridge's
 // "server unavailable" error when there is no server.

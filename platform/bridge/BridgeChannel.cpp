@@ -1,6 +1,7 @@
 #include "platform/bridge/BridgeChannel.h"
 
 #include <atomic>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -222,8 +223,12 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             if (kind == "q") {
                 ServeRequest(message);
             } else if (kind == "x") {
-                // A release of a handle that is gone already changes nothing.
-                handedOut.erase(static_cast<uint32_t>(IntegerMember(message, "h")));
+                // A release of a handle that is gone already changes nothing;
+                // one that no handle can be is invalid.
+                const int64_t handle = IntegerMember(message, "h");
+                if (handle < 0 || handle > std::numeric_limits<uint32_t>::max())
+                    ThrowInvalidData("a release of no handle");
+                handedOut.erase(static_cast<uint32_t>(handle));
             } else if (kind == "a") {
                 const json& reason = ArrayMember(message, "e");
                 Close();

@@ -23,6 +23,16 @@
 // An unknown name fails as IDispatch's GetIDsOfNames does; a kind of call
 // the member does not answer, or a count of arguments outside its range,
 // fails as its Invoke does.
+//
+// The automation conventions scripts rely on are attributes of rows: a
+// row marked kDefaultMember answers DISPID_VALUE (rs.Fields("mail") is
+// rs.Fields.Item("mail"), WScript.Echo field reads field.Value), and the
+// row kEnumerateByPosition is the class's _NewEnum (For Each). A read given
+// more arguments than its row takes, or a write of a member that is only
+// read, reads the member with the arguments it takes and leaves the rest
+// to the default member of what it gave, as automation does: rs("mail")
+// is rs.Fields.Item("mail"), cmd.Properties("Page Size") = 500 writes the
+// Value of cmd.Properties.Item("Page Size").
 namespace bridge {
 
 // The arguments of one call, read by position with the types the member
@@ -47,6 +57,17 @@ class Args {
 
 // The identifier of a member that has none declared: its position.
 inline constexpr int32_t kIdByPosition = INT32_MIN;
+// The identifiers automation gives a class's default member (DISPID_VALUE)
+// and its enumeration (DISPID_NEWENUM).
+inline constexpr int32_t kDefaultMember = 0;
+inline constexpr int32_t kNewEnum = -4;
+
+// The row of a class's _NewEnum: an enumeration (BridgeEnumeration.h) of
+// what its default member gives for the positions 0 to Count - 1, read as
+// the enumeration goes. The class's payload is a handle (a shared pointer
+// or a struct of them): the enumeration keeps a copy.
+struct EnumerateByPosition {};
+inline constexpr EnumerateByPosition kEnumerateByPosition{};
 
 // What a row is, apart from what it does.
 struct MemberRow {
@@ -54,6 +75,15 @@ struct MemberRow {
     std::string_view name;
     Arity takes;
     int32_t id = kIdByPosition;
+};
+
+// The row a call runs: it takes the first `own` arguments; any others go
+// to the default member of its result, and when that result is no object
+// the call fails with `otherwise`.
+struct RowChoice {
+    size_t row;
+    size_t own;
+    int32_t otherwise;
 };
 
 // The look-ups every served class makes in its rows.
@@ -64,7 +94,7 @@ class MemberIndex {
     int32_t IdOf(std::string_view name) const;
     // The row Invoke runs for a call of that kind (IDispatch's flags) with
     // that many arguments.
-    size_t RowFor(int32_t id, uint16_t kind, size_t argumentCount) const;
+    RowChoice RowFor(int32_t id, uint16_t kind, size_t argumentCount) const;
 
   private:
     std::vector<MemberRow> rows_;
@@ -92,13 +122,18 @@ template <typename Payload>
 struct Member {
     using Run = std::function<Value(Payload&, Args&)>;
 
+    // id: kIdByPosition, or kDefaultMember for the class's default member.
     template <typename Body>
-    Member(MemberKind kind, std::string_view name, Arity takes, Body body)
-        : row{kind, name, takes}, run(Bind(std::move(body))) {}
+    Member(MemberKind kind, std::string_view name, Arity takes, Body body,
+           int32_t id = kIdByPosition)
+        : row{kind, name, takes, id}, run(Bind(std::move(body))) {}
     template <typename Body>
     Member(const MemberDeclaration& declared, Body body)
         : row{declared.kind, declared.name, declared.takes(), declared.id},
           run(Bind(std::move(body))) {}
+    // The class's _NewEnum; the class gives it what it runs.
+    Member(EnumerateByPosition)  // NOLINT(google-explicit-constructor): a row of a table
+        : row{MemberKind::Get, "_NewEnum", Takes(0), kNewEnum} {}
 
     MemberRow row;
     Run run;
@@ -115,23 +150,61 @@ struct Member {
     }
 };
 
+// An enumeration of count() elements, element(i) giving the one at
+// position i; both are asked as the enumeration goes.
+Value ServeEnumeration(std::function<int32_t()> count, std::function<Value(int32_t)> element);
+
+// Calls the default member of what a row gave with the arguments it left
+// (values from `own` on); they are changed in place as that call changes
+// them. A result that is no object fails with `otherwise`.
+Value InvokeDefaultOf(const Value& result, uint16_t kind, std::vector<Value>& values, size_t own,
+                      int32_t otherwise);
+
+// A class's table. It stays where it was made: its rows may refer to it.
 template <typename Payload>
 class ServedClass {
   public:
     ServedClass(std::string name, std::vector<Member<Payload>> members)
         : name_(std::move(name)), index_(RowsOf(members)) {
         for (Member<Payload>& member : members)
-            runs_.push_back(std::move(member.run));
+            runs_.push_back(member.run ? std::move(member.run) : EnumerationRun());
     }
+    ServedClass(const ServedClass&) = delete;
+    ServedClass& operator=(const ServedClass&) = delete;
 
     const std::string& name() const { return name_; }
     int32_t MemberId(std::string_view name) const { return index_.IdOf(name); }
     Value Invoke(Payload& payload, int32_t id, uint16_t kind, std::vector<Value>& values) const {
-        Args args(values);
-        return runs_[index_.RowFor(id, kind, values.size())](payload, args);
+        const RowChoice choice = index_.RowFor(id, kind, values.size());
+        if (choice.own == values.size()) {
+            Args args(values);
+            return runs_[choice.row](payload, args);
+        }
+        std::vector<Value> own(values.begin(), values.begin() + choice.own);
+        Args args(own);
+        const Value result = runs_[choice.row](payload, args);
+        return InvokeDefaultOf(result, kind, values, choice.own, choice.otherwise);
     }
 
   private:
+    typename Member<Payload>::Run EnumerationRun() const {
+        return [this](Payload& payload, Args&) {
+            auto held = std::make_shared<Payload>(payload);
+            const int32_t countId = MemberId("Count");
+            return ServeEnumeration(
+                [this, held, countId] {
+                    std::vector<Value> none;
+                    return Invoke(*held, countId, invoke_kind::kPropertyGet, none)
+                        .AsVariant()
+                        .ToInt32();
+                },
+                [this, held](int32_t position) {
+                    std::vector<Value> at{Value(platform::Variant(position))};
+                    return Invoke(*held, kDefaultMember, invoke_kind::kPropertyGet, at);
+                });
+        };
+    }
+
     static std::vector<MemberRow> RowsOf(const std::vector<Member<Payload>>& members) {
         std::vector<MemberRow> rows;
         for (const Member<Payload>& member : members)

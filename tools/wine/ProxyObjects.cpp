@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/ComError.h"
+#include "platform/bridge/BridgeEnumeration.h"
 #include "platform/win32/ComFailure.h"
 #include "platform/win32/ComVariant.h"
 #include "platform/win32/ExStoreInterfaces.h"
@@ -50,7 +51,70 @@ MemberIds& KnownMemberIds() {
     return ids;
 }
 
-class Proxy final : public IDispatch {
+// The errors of IDispatch::Invoke itself, which a caller sees as they are
+// (a script's error 438 for DISP_E_MEMBERNOTFOUND); any other failure is
+// the member's, reported through the exception information.
+bool IsInvokeError(int32_t number) {
+    return HRESULT_FACILITY(number) == FACILITY_DISPATCH && number != DISP_E_EXCEPTION;
+}
+
+// Named arguments: only the value of a property write, as automation
+// passes it (DISPID_PROPERTYPUT).
+bool NamedArgumentsServed(WORD flags, const DISPPARAMS* params) {
+    if (params == nullptr || params->cNamedArgs == 0)
+        return true;
+    return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0 &&
+           params->cNamedArgs == 1 && params->rgdispidNamedArgs != nullptr &&
+           params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+}
+
+bool SameValue(const bridge::Value& a, const bridge::Value& b) {
+    if (a.kind != b.kind)
+        return false;
+    if (a.kind == bridge::Value::Kind::Object)
+        return a.object == b.object;
+    return a.kind != bridge::Value::Kind::Variant || a.variant == b.variant;
+}
+
+// An argument passed by reference that the callee changed: the caller's
+// variable (VT_BYREF | VT_VARIANT, as scripts pass theirs) takes the new
+// value, a typed one (VT_BYREF | VT_BSTR, VT_I4, ...) the value converted
+// to its type.
+void WriteBack(VARIANT& slot, const bridge::Value& value) {
+    if (slot.vt == (VT_BYREF | VT_VARIANT)) {
+        VariantClear(slot.pvarVal);
+        AssignVariant(value, *slot.pvarVal);
+        return;
+    }
+    VARIANT converted;
+    VariantInit(&converted);
+    AssignVariant(value, converted);
+    const VARTYPE type = static_cast<VARTYPE>(slot.vt & ~VT_BYREF);
+    HRESULT hr = VariantChangeType(&converted, &converted, 0, type);
+    if (SUCCEEDED(hr)) {
+        switch (type) {
+            case VT_BSTR:
+                SysFreeString(*slot.pbstrVal);
+                *slot.pbstrVal = converted.bstrVal;
+                return;
+            case VT_I4:
+                *slot.plVal = converted.lVal;
+                break;
+            case VT_I2:
+                *slot.piVal = converted.iVal;
+                break;
+            case VT_BOOL:
+                *slot.pboolVal = converted.boolVal;
+                break;
+            default:
+                hr = DISP_E_BADVARTYPE;
+        }
+    }
+    VariantClear(&converted);
+    platform::win32::ThrowIfFailed(hr);
+}
+
+class Proxy final : public IDispatch, public IEnumVARIANT {
   public:
     explicit Proxy(std::shared_ptr<bridge::RemoteObject> remote) : remote_(std::move(remote)) {}
 
@@ -60,15 +124,18 @@ class Proxy final : public IDispatch {
         if (object == nullptr)
             return E_POINTER;
         *object = nullptr;
-        const bool eventInfo = remote_->ClassName() == "EventInfo" &&
-                               (iid == platform::win32::IID_IExStoreEventInfo ||
-                                iid == platform::win32::IID_IExStoreDispEventInfo);
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kProxyIid || eventInfo) {
+        const std::string& className = remote_->ClassName();
+        const bool eventInfo =
+            className == "EventInfo" && (iid == platform::win32::IID_IExStoreEventInfo ||
+                                         iid == platform::win32::IID_IExStoreDispEventInfo);
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kProxyIid || eventInfo)
             *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
+        else if (iid == IID_IEnumVARIANT && className == bridge::enumeration::kClassName)
+            *object = static_cast<IEnumVARIANT*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -109,6 +176,8 @@ class Proxy final : public IDispatch {
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* info, UINT*) override {
+        if (!NamedArgumentsServed(flags, params))
+            return DISP_E_NONAMEDARGS;
         try {
             std::vector<bridge::Value> args;
             std::vector<bool> byRef;
@@ -118,29 +187,90 @@ class Proxy final : public IDispatch {
                 args.push_back(ValueOf(params->rgvarg[i]));
                 byRef.push_back((params->rgvarg[i].vt & VT_BYREF) != 0);
             }
+            const std::vector<bridge::Value> sent = args;
             bridge::Value value = remote_->Invoke(id, flags, args, byRef);
-            for (UINT i = 0; i < count; ++i)
-                WriteBack(params->rgvarg[count - 1 - i], args[i]);
+            for (UINT i = 0; i < count; ++i) {
+                if (byRef[i] && !SameValue(sent[i], args[i]))
+                    WriteBack(params->rgvarg[count - 1 - i], args[i]);
+            }
             if (result != nullptr) {
                 VariantInit(result);
                 AssignVariant(value, *result);
             }
             return S_OK;
         } catch (const ComError& error) {
+            if (IsInvokeError(error.number()))
+                return error.number();
             return ReportFailure(error.number(), error.description(), info);
         } catch (const std::exception& error) {
             return ReportFailure(E_FAIL, error.what(), info);
         }
     }
 
+    // IEnumVARIANT, for the server's enumerations: each element is asked
+    // for in turn.
+    HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* elements, ULONG* fetched) override {
+        if (fetched != nullptr)
+            *fetched = 0;
+        if (elements == nullptr && wanted > 0)
+            return E_POINTER;
+        ULONG got = 0;
+        try {
+            for (; got < wanted; ++got) {
+                std::vector<bridge::Value> args{bridge::Value()};
+                if (!bridge::InvokeDeclared(*remote_, bridge::enumeration::kNext, args)
+                         .AsVariant()
+                         .AsBool())
+                    break;
+                VariantInit(&elements[got]);
+                AssignVariant(args[0], elements[got]);
+            }
+        } catch (const ComError& error) {
+            for (ULONG i = 0; i < got; ++i)
+                VariantClear(&elements[i]);
+            return error.number() < 0 ? error.number() : E_FAIL;
+        }
+        if (fetched != nullptr)
+            *fetched = got;
+        return got == wanted ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        std::vector<bridge::Value> args{bridge::Value(static_cast<int32_t>(count))};
+        return Enumerate(bridge::enumeration::kSkip, args, [&](const bridge::Value& skipped) {
+            return static_cast<ULONG>(skipped.AsVariant().ToInt32()) == count ? S_OK : S_FALSE;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        std::vector<bridge::Value> args;
+        return Enumerate(bridge::enumeration::kReset, args,
+                         [](const bridge::Value&) { return S_OK; });
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+        if (copy == nullptr)
+            return E_POINTER;
+        *copy = nullptr;
+        std::vector<bridge::Value> args;
+        return Enumerate(bridge::enumeration::kClone, args, [&](const bridge::Value& clone) {
+            if (clone.AsObject()->AsRemote() == nullptr)
+                return E_UNEXPECTED;
+            IDispatch* proxy =
+                NewProxy(std::static_pointer_cast<bridge::RemoteObject>(clone.AsObject()));
+            const HRESULT hr =
+                proxy->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(copy));
+            proxy->Release();
+            return hr;
+        });
+    }
+
   private:
-    // A by-reference string the callee changed.
-    static void WriteBack(VARIANT& slot, const bridge::Value& value) {
-        if (slot.vt != (VT_BYREF | VT_BSTR) || slot.pbstrVal == nullptr ||
-            value.kind != bridge::Value::Kind::Variant || !value.variant.IsString())
-            return;
-        SysFreeString(*slot.pbstrVal);
-        *slot.pbstrVal = platform::win32::Bstr(value.variant.AsString()).Release();
+    template <typename Answer>
+    HRESULT Enumerate(const bridge::MemberDeclaration& member, std::vector<bridge::Value>& args,
+                      const Answer& answer) {
+        try {
+            return answer(bridge::InvokeDeclared(*remote_, member, args));
+        } catch (const ComError& error) {
+            return error.number() < 0 ? error.number() : E_FAIL;
+        }
     }
 
     std::atomic<ULONG> references_{1};

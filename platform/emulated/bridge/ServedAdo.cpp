@@ -7,17 +7,24 @@
 #include "platform/emulated/bridge/ServedClasses.h"
 #include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/directory/DirectoryCommand.h"
 #include "platform/emulated/store/StoreAdo.h"
+#include "platform/emulated/store/StoreRecords.h"
 
 // ADO as the Windows programs use it: one connection class whose provider,
 // chosen at Open, is the store's ("ExOLEDB.DataSource") or the
 // directory's ("adsDSOobject"), the store's records and fields, and the
-// directory's commands, properties and recordsets.
+// directory's commands, properties and recordsets. The collections take a
+// name or a position from 0 as ADO's do, and enumerate by position; a
+// recordset's default member is its Fields, a collection's its Item, a
+// field's or property's its Value.
 namespace platform::emulated::served {
 
 namespace {
 
 using bridge::Args;
+using bridge::kDefaultMember;
+using bridge::kEnumerateByPosition;
 using bridge::PayloadOf;
 using bridge::Serve;
 using bridge::ServedClass;
@@ -37,6 +44,36 @@ EmulatedStoreAdo CurrentStore() {
     throw ComError(hresult::FromUnsigned(0x800A0E7D),
                    "The connection cannot be used to perform this operation. It is either "
                    "closed or invalid in this context.");
+}
+
+// ADO error 3265.
+[[noreturn]] void ThrowItemNotFound() {
+    throw ComError(directory::adErrItemNotFound,
+                   "Item cannot be found in the collection corresponding to the requested name "
+                   "or ordinal.");
+}
+
+// The name an ADO collection's Item(index) means: index itself, or the
+// name at that position among names().
+template <typename Names>
+std::string ItemName(Args& args, const Names& names) {
+    if (args.Any(0).IsString())
+        return args.Text(0);
+    const int32_t position = args.Int(0);
+    const std::vector<std::string> all = names();
+    if (position < 0 || static_cast<size_t>(position) >= all.size())
+        ThrowItemNotFound();
+    return all[static_cast<size_t>(position)];
+}
+
+// The emulated object behind a port's object, for what only the emulated
+// server answers (names by position).
+template <typename Emulated, typename Port>
+Emulated& EmulatedOf(const std::shared_ptr<Port>& object) {
+    auto* emulated = dynamic_cast<Emulated*>(object.get());
+    if (emulated == nullptr)
+        ThrowNotCapable();
+    return *emulated;
 }
 
 struct Connection {
@@ -112,22 +149,32 @@ const ServedClass<Connection> kConnection{
         {Method, "RollbackTrans", Takes(0), [](Connection& c) { c.Store().RollbackTrans(); }},
     }};
 
-using StoreField = std::shared_ptr<store::Field>;
+struct StoreField {
+    std::shared_ptr<store::Field> field;
+    std::string name;
+};
 const ServedClass<StoreField> kStoreField{
     "ADODB.Field",
     {
-        {Get, "Value", Takes(0), [](StoreField& f) { return f->Value(); }},
-        {Put, "Value", Takes(1), [](StoreField& f, Args& args) { f->SetValue(args.Any(0)); }},
+        {Get, "Name", Takes(0), [](StoreField& f) { return f.name; }},
+        {Get, "Value", Takes(0), [](StoreField& f) { return f.field->Value(); }, kDefaultMember},
+        {Put, "Value", Takes(1), [](StoreField& f, Args& args) { f.field->SetValue(args.Any(0)); }},
     }};
 
 using StoreFields = std::shared_ptr<store::Fields>;
+
+Value StoreFieldAt(StoreFields& fields, Args& args) {
+    const std::string name = ItemName(args, [&] { return FieldNames(*fields); });
+    return Serve(kStoreField, StoreField{fields->Item(name), name});
+}
+
 const ServedClass<StoreFields> kStoreFields{
     "ADODB.Fields",
     {
         {Get, "Count", Takes(0), [](StoreFields& f) { return f->Count(); }},
-        {Get, "Item", Takes(1),
-         [](StoreFields& f, Args& args) { return Serve(kStoreField, f->Item(args.Text(0))); }},
+        {Get, "Item", Takes(1), StoreFieldAt, kDefaultMember},
         {Method, "Update", Takes(0), [](StoreFields& f) { f->Update(); }},
+        kEnumerateByPosition,
     }};
 
 using StoreRecord = std::shared_ptr<store::Record>;
@@ -162,17 +209,36 @@ struct RecordsetField {
 };
 const ServedClass<RecordsetField> kRecordsetField{
     "ADODB.RecordsetField",
-    {{Get, "Value", Takes(0), [](RecordsetField& f) { return f.recordset->FieldValue(f.name); }}}};
+    {
+        {Get, "Name", Takes(0), [](RecordsetField& f) { return f.name; }},
+        {Get, "Value", Takes(0), [](RecordsetField& f) { return f.recordset->FieldValue(f.name); },
+         kDefaultMember},
+    }};
+
+std::vector<std::string> RecordsetFieldNames(const Recordset& recordset) {
+    return EmulatedOf<DirectoryRecordset>(recordset).FieldNames();
+}
+
 const ServedClass<Recordset> kRecordsetFields{
-    "ADODB.RecordsetFields", {{Get, "Item", Takes(1), [](Recordset& r, Args& args) {
-                                   return Serve(kRecordsetField, RecordsetField{r, args.Text(0)});
-                               }}}};
+    "ADODB.RecordsetFields",
+    {
+        {Get, "Count", Takes(0),
+         [](Recordset& r) { return static_cast<int32_t>(RecordsetFieldNames(r).size()); }},
+        {Get, "Item", Takes(1),
+         [](Recordset& r, Args& args) {
+             const std::string name = ItemName(args, [&] { return RecordsetFieldNames(r); });
+             return Serve(kRecordsetField, RecordsetField{r, name});
+         },
+         kDefaultMember},
+        kEnumerateByPosition,
+    }};
 const ServedClass<Recordset> kRecordset{
     "ADODB.Recordset",
     {
         {Get, "EOF", Takes(0), [](Recordset& r) { return r->IsEOF(); }},
         {Get, "RecordCount", Takes(0), [](Recordset& r) { return r->RecordCount(); }},
-        {Get, "Fields", Takes(0), [](Recordset& r) { return Serve(kRecordsetFields, r); }},
+        {Get, "Fields", Takes(0), [](Recordset& r) { return Serve(kRecordsetFields, r); },
+         kDefaultMember},
         {Method, "MoveNext", Takes(0), [](Recordset& r) { r->MoveNext(); }},
         {Method, "Close", Takes(0), [](Recordset& r) { r->Close(); }},
     }};
@@ -182,20 +248,49 @@ struct Property {
     Command command;
     std::string name;
 };
-const ServedClass<Property> kProperty{"ADODB.Property",
-                                      {{Put, "Value", Takes(1), [](Property& p, Args& args) {
-                                            p.command->SetProperty(p.name, args.Any(0));
-                                        }}}};
-const ServedClass<Command> kProperties{"ADODB.Properties",
-                                       {{Get, "Item", Takes(1), [](Command& c, Args& args) {
-                                             return Serve(kProperty, Property{c, args.Text(0)});
-                                         }}}};
+const ServedClass<Property> kProperty{
+    "ADODB.Property",
+    {
+        {Get, "Name", Takes(0), [](Property& p) { return p.name; }},
+        {Get, "Value", Takes(0),
+         [](Property& p) { return EmulatedOf<DirectoryCommand>(p.command).Property(p.name); },
+         kDefaultMember},
+        {Put, "Value", Takes(1),
+         [](Property& p, Args& args) { p.command->SetProperty(p.name, args.Any(0)); }},
+    }};
+
+// A property by name keeps the name as the caller wrote it: the provider
+// compares names without regard to case.
+Value PropertyAt(Command& command, Args& args) {
+    const std::string name = ItemName(args, DirectoryCommandPropertyNames);
+    if (!IsDirectoryCommandProperty(name))
+        ThrowItemNotFound();
+    return Serve(kProperty, Property{command, name});
+}
+
+const ServedClass<Command> kProperties{
+    "ADODB.Properties",
+    {
+        {Get, "Count", Takes(0),
+         [](Command&) { return static_cast<int32_t>(DirectoryCommandPropertyNames().size()); }},
+        {Get, "Item", Takes(1), PropertyAt, kDefaultMember},
+        kEnumerateByPosition,
+    }};
 
 void SetActiveConnection(Command& command, Args& args) {
     Connection& connection = PayloadOf<Connection>(args.Object(0), "an ADO connection");
     if (!connection.directory)
         ThrowInvalidConnection();
     command->SetActiveConnection(connection.directory);
+}
+
+// Execute(recordsAffected, parameters, options): a query affects no
+// records, and says so as OLE DB does (-1, not known) in recordsAffected.
+Value Execute(Command& command, Args& args) {
+    Value recordset = Serve(kRecordset, command->Execute(args.Given(2) ? args.Int(2) : -1));
+    if (args.Given(0))
+        args.Return(0, Value(platform::Variant(-1)));
+    return recordset;
 }
 
 const ServedClass<Command> kCommand{
@@ -205,10 +300,7 @@ const ServedClass<Command> kCommand{
         {Put, "CommandText", Takes(1),
          [](Command& c, Args& args) { c->SetCommandText(args.Text(0)); }},
         {Get, "Properties", Takes(0), [](Command& c) { return Serve(kProperties, c); }},
-        {Method, "Execute", Takes(0, 3),
-         [](Command& c, Args& args) {
-             return Serve(kRecordset, c->Execute(args.Given(2) ? args.Int(2) : -1));
-         }},
+        {Method, "Execute", Takes(0, 3), Execute},
     }};
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include "platform/emulated/bridge/ServedClasses.h"
 #include "platform/emulated/machine/WindowsPaths.h"
 
-// The COM+ catalog, its collections and their objects. A Windows program
+// The COM+ catalog, its collections and their objects. A collection's
+// default member is its Item; For Each walks its objects by position. A Windows program
 // names the library it installs by its Windows path; the catalog is given
 // the file's own path.
 namespace platform::emulated::served {
@@ -12,6 +13,8 @@ namespace platform::emulated::served {
 namespace {
 
 using bridge::Args;
+using bridge::kDefaultMember;
+using bridge::kEnumerateByPosition;
 using bridge::Serve;
 using bridge::ServedClass;
 using bridge::Takes;
@@ -36,10 +39,12 @@ const ServedClass<Collection> kCollection{
         {Method, "Populate", Takes(0), [](Collection& c) { c->Populate(); }},
         {Get, "Count", Takes(0), [](Collection& c) { return c->Count(); }},
         {Get, "Item", Takes(1),
-         [](Collection& c, Args& args) { return Serve(kCatalogObject, c->Item(args.Int(0))); }},
+         [](Collection& c, Args& args) { return Serve(kCatalogObject, c->Item(args.Int(0))); },
+         kDefaultMember},
         {Method, "Add", Takes(0), [](Collection& c) { return Serve(kCatalogObject, c->Add()); }},
         {Method, "Remove", Takes(1), [](Collection& c, Args& args) { c->Remove(args.Int(0)); }},
         {Method, "SaveChanges", Takes(0), [](Collection& c) { return c->SaveChanges(); }},
+        kEnumerateByPosition,
     }};
 
 using Catalog = std::shared_ptr<catalog::AdminCatalog>;

@@ -12,9 +12,32 @@ namespace platform::emulated {
 
 namespace {
 
-const char* const kProperties[] = {"Page Size", "SearchScope",     "Size Limit",
-                                   "Timeout",   "Chase Referrals", "Cache Results",
-                                   "Sort On",   "Time Limit",      "Asynchronous"};
+// The provider's properties with their defaults: a subtree search
+// (ADS_SCOPE_SUBTREE), referrals chased outside the naming context
+// (ADS_CHASE_REFERRALS_EXTERNAL), results cached, no limits.
+struct ProviderProperty {
+    const char* name;
+    Variant byDefault;
+};
+const ProviderProperty kProperties[] = {
+    {"Page Size", 0},       {"SearchScope", 2},        {"Size Limit", 0},
+    {"Timeout", 0},         {"Chase Referrals", 0x40}, {"Cache Results", true},
+    {"Sort On", Variant()}, {"Time Limit", 0},         {"Asynchronous", false},
+};
+
+const ProviderProperty* FindProperty(const std::string& name) {
+    for (const ProviderProperty& property : kProperties) {
+        if (text::EqualsNoCase(name, property.name))
+            return &property;
+    }
+    return nullptr;
+}
+
+[[noreturn]] void ThrowItemNotFound() {
+    throw ComError(directory::adErrItemNotFound,
+                   "Item cannot be found in the collection corresponding to the requested "
+                   "name or ordinal.");
+}
 
 [[noreturn]] void ThrowClosed() {
     throw ComError(ado_error::kObjectClosed, "Operation is not allowed when the object is closed.");
@@ -37,8 +60,14 @@ bool AnyDirectoryFault(ServerDb& db) {
 }  // namespace
 
 bool IsDirectoryCommandProperty(const std::string& name) {
-    return std::any_of(std::begin(kProperties), std::end(kProperties),
-                       [&](const char* known) { return text::EqualsNoCase(name, known); });
+    return FindProperty(name) != nullptr;
+}
+
+std::vector<std::string> DirectoryCommandPropertyNames() {
+    std::vector<std::string> names;
+    for (const ProviderProperty& property : kProperties)
+        names.emplace_back(property.name);
+    return names;
 }
 
 // --- recordset ---
@@ -118,13 +147,20 @@ int32_t DirectoryRecordset::RecordCount() {
     return static_cast<int32_t>(rows_.size());
 }
 
+std::vector<std::string> DirectoryRecordset::FieldNames() const {
+    RequireOpen();
+    if (!columns_.empty() || position_ >= rows_.size())
+        return columns_;
+    std::vector<std::string> names;
+    for (const auto& [name, value] : rows_[position_].Attributes())
+        names.push_back(name);
+    return names;
+}
+
 Variant DirectoryRecordset::FieldValue(const std::string& name) {
     RequireOpen();
-    if (!HasColumn(name)) {
-        throw ComError(directory::adErrItemNotFound,
-                       "Item cannot be found in the collection corresponding to the requested "
-                       "name or ordinal.");
-    }
+    if (!HasColumn(name))
+        ThrowItemNotFound();
     RequireCurrent();
     CheckFault("directory.field", CurrentPath() + "#" + name);
     const Variant* value = rows_[position_].Find(name);
@@ -160,11 +196,8 @@ void DirectoryCommand::SetActiveConnection(
 }
 
 void DirectoryCommand::SetProperty(const std::string& name, const Variant& value) {
-    if (!IsDirectoryCommandProperty(name)) {
-        throw ComError(directory::adErrItemNotFound,
-                       "Item cannot be found in the collection corresponding to the requested "
-                       "name or ordinal.");
-    }
+    if (!IsDirectoryCommandProperty(name))
+        ThrowItemNotFound();
     if (connection_ != nullptr && connection_->Server() != nullptr) {
         try {
             Faults(*connection_->Server()).Check("directory.property", name);
@@ -181,6 +214,17 @@ void DirectoryCommand::SetProperty(const std::string& name, const Variant& value
         }
     }
     request_.properties.emplace_back(name, value);
+}
+
+Variant DirectoryCommand::Property(const std::string& name) const {
+    const ProviderProperty* property = FindProperty(name);
+    if (property == nullptr)
+        ThrowItemNotFound();
+    for (const auto& [setName, value] : request_.properties) {
+        if (text::EqualsNoCase(setName, name))
+            return value;
+    }
+    return property->byDefault;
 }
 
 int32_t DirectoryCommand::NumberProperty(std::string_view name, int32_t fallback) const {

@@ -45,6 +45,9 @@ class DirectoryRecordset final : public directory::Recordset {
     Variant FieldValue(const std::string& name) override;
     void MoveNext() override;
     void Close() override;
+    // The names of the fields, in their order: the query's columns, or for
+    // SELECT * the current record's attributes (none at the end).
+    std::vector<std::string> FieldNames() const;
 
   private:
     void RequireOpen() const;
@@ -71,6 +74,9 @@ class DirectoryCommand final : public directory::Command {
     void SetCommandText(const std::string& text) override { request_.commandText = text; }
     void SetProperty(const std::string& name, const Variant& value) override;
     std::shared_ptr<directory::Recordset> Execute(int32_t options) override;
+    // Properties(name).Value: the value set last, else the provider's
+    // default; a name the provider does not know throws adErrItemNotFound.
+    Variant Property(const std::string& name) const;
 
   private:
     std::shared_ptr<DirectoryConnection> RequireOpenConnection() const;
@@ -86,5 +92,7 @@ class DirectoryCommand final : public directory::Command {
 
 // The provider's command properties, by name (any letter case).
 bool IsDirectoryCommandProperty(const std::string& name);
+// Their names, in the order Properties gives them by position.
+std::vector<std::string> DirectoryCommandPropertyNames();
 
 }  // namespace platform::emulated

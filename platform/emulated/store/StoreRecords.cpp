@@ -35,6 +35,9 @@ class CoreFields : public store::Fields {
     void Update() override {
         AsComError([&] { core_->Update(); });
     }
+    std::vector<std::string> Names() {
+        return AsComError([&] { return core_->Names(); });
+    }
 
   private:
     std::shared_ptr<FieldsCore> core_;
@@ -61,6 +64,13 @@ std::shared_ptr<store::Fields> MakeFields(std::shared_ptr<FieldsCore> core) {
     return std::make_shared<CoreFields>(std::move(core));
 }
 
+std::vector<std::string> FieldNames(store::Fields& fields) {
+    auto* core = dynamic_cast<CoreFields*>(&fields);
+    if (core == nullptr)
+        ThrowNotCapable();
+    return core->Names();
+}
+
 void FieldsCore::RequireOpen() const {
     if (closed_)
         ThrowObjectClosed();
@@ -76,6 +86,15 @@ PropertyList FieldsCore::Merged() {
 int32_t FieldsCore::Count() {
     RequireOpen();
     return static_cast<int32_t>(Merged().size());
+}
+
+std::vector<std::string> FieldsCore::Names() {
+    RequireOpen();
+    std::vector<std::string> names;
+    const PropertyList merged = Merged();
+    for (const auto& [name, value] : merged.entries())
+        names.push_back(name);
+    return names;
 }
 
 Variant FieldsCore::Read(const std::string& name) {

@@ -24,6 +24,8 @@ class FieldsCore {
     FieldsCore& operator=(const FieldsCore&) = delete;
 
     int32_t Count();
+    // The fields' names in their order.
+    std::vector<std::string> Names();
     Variant Read(const std::string& name);
     void Write(const std::string& name, const Variant& value);
     void Update();
@@ -50,6 +52,9 @@ class FieldsCore {
 
 // The Field and Fields objects the port hands out over a FieldsCore.
 std::shared_ptr<store::Fields> MakeFields(std::shared_ptr<FieldsCore> core);
+// The names of the fields MakeFields made, in their order, as ADO gives
+// them by position; fields of another kind are not capable of it.
+std::vector<std::string> FieldNames(store::Fields& fields);
 
 // A failure of the emulated server itself reaches the port's caller as
 // the one error type of the ports.

@@ -260,6 +260,9 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
         // A request whose value is of no known kind.
         bridge::EncodeFrame(nlohmann::json{
             {"k", "q"}, {"i", 1}, {"o", "ids"}, {"a", nlohmann::json::array({{99}})}}),
+        // A release of a handle that does not fit a handle (it would free
+        // handle 1 if it were cut to 32 bits).
+        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"h", (int64_t{1} << 32) + 1}}),
         // A request the channel does not know.
         bridge::EncodeFrame(
             nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "create"}, {"a", nlohmann::json::array()}}),
@@ -268,6 +271,7 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
         bridge::SocketPair sockets = bridge::MakeSocketPair();
         Channel serving(std::move(sockets.second));
         ASSERT_TRUE(sockets.first->Send(frame.data(), frame.size()));
+        sockets.first->Shutdown();  // a frame that is served ends the serving
         try {
             serving.Serve();
             ADD_FAILURE() << "a malformed frame was served";

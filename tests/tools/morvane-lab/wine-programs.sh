@@ -8,17 +8,7 @@
 # MORVANE_WINEPREFIX the prefix the run may use.
 set -euo pipefail
 bin="$1"
-for file in MorvaneBridge.dll MorvaneWindowsHost.exe MorvaneHiddenDesktop.exe; do
-    [ -f "${MORVANE_WINDOWS_BIN:-}/$file" ] || {
-        echo "skipped: MORVANE_WINDOWS_BIN holds no $file"
-        exit 77
-    }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export MORVANE_SERVER="$work/server"
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work"
+source "$(dirname "$0")/../../support/wine-tooling-run.sh"
 "$bin/morvane-lab" init --empty >/dev/null
 touch marker.txt
 cat >check.vbs <<'VBS'

@@ -1,10 +1,11 @@
 // The Windows sink's cost in a delivery: one message delivered into a
 // registered Inbox of a server whose sink is the Windows build's
-// Morvane.dll, which the activation layer runs in a host under Wine and
-// reaches over the bridge, against the same delivery into a twin server
-// whose sink is Morvane.so, in one run, in alternation. Beside it, the cost
-// of one bridged call: the library's DllCanUnloadNow run in the host, one
-// round trip to the host and back.
+// Morvane.dll, installed into the COM+ application, which runs it in the
+// application's process under Wine, reached over the bridge, against the
+// same delivery into a twin server whose sink is Morvane.so, in one run, in
+// alternation. Beside it, the cost of one bridged call: the library's
+// DllCanUnloadNow run in this thread's own host, one round trip to the host
+// and back, and a call of the application's process.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -14,6 +15,8 @@
 #include "bench/support/BenchServer.h"
 #include "bench/support/QuickRun.h"
 #include "bench/support/Spent.h"
+#include "platform/bridge/BridgeRoots.h"
+#include "platform/emulated/hosting/ApplicationProcess.h"
 #include "platform/emulated/store/StoreValues.h"
 
 namespace {
@@ -29,10 +32,12 @@ namespace property = platform::emulated::property;
 constexpr char kAddress[] = "ann@example.com";
 
 // One server with one mailbox, its Inbox registered for the sink of the
-// library given.
+// library given, installed into the COM+ application as the setup program
+// installs it.
 class Twin {
   public:
-    explicit Twin(const std::string& libraryFile) : server_(libraryFile) {
+    explicit Twin(const std::string& libraryFile)
+        : server_(libraryFile, BenchServer::Registration::InComPlusApplication) {
         server_.WriteSettings("[Morvane Settings]\r\nSCLDisplayFormat=SCL=<SCL value>\r\n");
         server_.AddMailboxStore();
         server_.RegisterInbox(server_.AddMailbox(kAddress));
@@ -73,6 +78,19 @@ double BridgedCallSeconds(Twin& windows, const std::string& library, int calls) 
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < calls; ++i)
         benchmark::DoNotOptimize(canUnloadNow());
+    return Seconds(std::chrono::steady_clock::now() - start) / calls;
+}
+
+// The mean wall-clock time of a call of the application's process, a
+// member of its root answered at once: the round trip an event's calls
+// into the sink and back each cost.
+double ApplicationCallSeconds(Twin& windows, int calls) {
+    auto host =
+        platform::emulated::ApplicationHostOfThisThread(windows.server().serverFolder(), "Morvane");
+    std::vector<bridge::Value> none;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < calls; ++i)
+        benchmark::DoNotOptimize(host->Invoke(bridge::host_root::kListenerPort, none));
     return Seconds(std::chrono::steady_clock::now() - start) / calls;
 }
 
@@ -118,8 +136,10 @@ void BM_WindowsVsLinuxDelivery(benchmark::State& state) {
     state.counters["linux_delivery_cpu_us"] = Seconds(onLinux.cpu) / n * 1e6;
     state.counters["windows_vs_linux_delivery_ratio"] =
         Seconds(onWindows.wall) / Seconds(onLinux.wall);
+    const int calls = benchsupport::QuickRun() ? 20 : 2000;
     state.counters["bridged_call_us"] =
-        BridgedCallSeconds(windowsTwin, windowsLibrary, benchsupport::QuickRun() ? 20 : 2000) * 1e6;
+        BridgedCallSeconds(windowsTwin, windowsLibrary, calls) * 1e6;
+    state.counters["application_call_us"] = ApplicationCallSeconds(windowsTwin, calls) * 1e6;
 }
 // Rounds by the wall clock: this thread's CPU time is a small part of a
 // Windows delivery.

@@ -58,6 +58,9 @@ class AdminCatalog {
                                              const std::string& dependencies,
                                              const std::string& runAs, const std::string& password,
                                              bool desktopOk) = 0;
+    // ICOMAdminCatalog::ShutdownApplication: ends the server application's
+    // process, if one runs; the next activation starts a new one.
+    virtual void ShutdownApplication(const std::string& application) = 0;
 };
 
 // Creates the catalog object ("COMAdmin.COMAdminCatalog").

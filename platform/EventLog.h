@@ -48,6 +48,8 @@ class EventSources {
     // Removes the source's key; a source that is not registered is no
     // failure. A failure throws ComError.
     virtual void RemoveSource(const std::string& source) = 0;
+    // Whether the source's key exists. A failure throws ComError.
+    virtual bool SourceExists(const std::string& source) = 0;
 };
 
 // The event log and the source registry of the platform the program runs on.

@@ -105,6 +105,7 @@ bool ComPlusAppExists(ComPlusPorts& ports, const std::string& appName,
 
 void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
                        const std::string& accountName) {
+    // An application that could not be made gets no event source.
     try {
         auto catalog = ports.catalog.CreateCatalog();
         auto applications = PopulatedApplications(*catalog);
@@ -119,6 +120,19 @@ void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
         }
     } catch (const ComError& error) {
         LogFailure(ports.log, "install", Application(appName), accountName, error);
+        return;
+    }
+    RegisterLibraryEventSource(ports, appName, accountName);
+}
+
+void AddMissingEventSource(ComPlusPorts& ports, const std::string& appName,
+                           const std::string& accountName) {
+    try {
+        if (ports.eventSources.SourceExists(appName))
+            return;
+    } catch (const ComError& error) {
+        LogFailure(ports.log, "register", EventSource(appName), accountName, error);
+        return;
     }
     RegisterLibraryEventSource(ports, appName, accountName);
 }

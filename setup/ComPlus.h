@@ -14,9 +14,9 @@
 // "Attempt to <verb> <app> COM+ Application using '<account>' account -
 // ERROR: <number> <description>" and returns normally. Beside it, the
 // library's event source, under which the sink reports its failures to the
-// Application log: registered with the application, removed by the
-// complete uninstall, each failure logged as "Attempt to <verb> <app>
-// event source using '<account>' account - ERROR: <number> <description>".
+// Application log: registered with the application (and added at start-up
+// to an application that has none), removed by the complete uninstall, each failure logged as
+// "Attempt to <verb> <app> event source using '<account>' account - ERROR: <number> <description>".
 namespace setup::ComPlus {
 
 // What the routines work with.
@@ -34,10 +34,16 @@ bool ComPlusAppExists(ComPlusPorts& ports, const std::string& appName,
 // Creates the application, installs the library file from the current
 // directory into it and, unless basGlobals::sWindowsVersion is exactly
 // "Windows 2000", creates its service. Does not test for an existing one.
-// Then registers the event source with that library file as its message
-// file, also when the application could not be made.
+// Then, only when every step went well, registers the event source with
+// that library file as its message file.
 void InstallComPlusApp(ComPlusPorts& ports, const std::string& appName,
                        const std::string& accountName);
+
+// Registers the event source, as the installation does, when it is not
+// registered: for an application installed before the library reported to
+// the event log.
+void AddMissingEventSource(ComPlusPorts& ports, const std::string& appName,
+                           const std::string& accountName);
 
 // Removes the first application of that name (any letter case).
 void UninstallComPlusApp(ComPlusPorts& ports, const std::string& appName,

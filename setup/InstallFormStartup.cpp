@@ -127,7 +127,8 @@ std::optional<platform::ComError> InstallForm::CreateSink() {
 
 // Step 16: a class that cannot be created means a missing or broken
 // installation, which is cleared first. sinkFailure becomes the error of
-// the last creation tried.
+// the last creation tried. An installation that stands gets the event
+// source it lacks.
 void InstallForm::ProvisionComPlus(std::optional<platform::ComError>& sinkFailure) {
     const std::string appName = basGlobals::kProductWord;
     if (objSink == nullptr) {
@@ -135,6 +136,8 @@ void InstallForm::ProvisionComPlus(std::optional<platform::ComError>& sinkFailur
         InstallFromCurrentDirectory(sinkFailure);
     } else if (!ComPlus::ComPlusAppExists(comPlus_, appName, sUserName)) {
         InstallFromCurrentDirectory(sinkFailure);
+    } else {
+        ComPlus::AddMissingEventSource(comPlus_, appName, sUserName);
     }
 }
 

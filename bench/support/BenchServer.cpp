@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/emulated/activation/WindowsHosting.h"
+#include "platform/emulated/catalog/CatalogObjects.h"
 #include "sink/ProductWord.h"
 
 namespace benchsupport {
@@ -23,9 +25,24 @@ std::string CopyLibrary(const std::string& libraryFile, const std::string& folde
     return copy.string();
 }
 
+// A new server application of the product's name with the library's
+// classes.
+void InstallIntoApplication(platform::emulated::EmulatedActivation& activation,
+                            const std::string& serverFolder, const std::string& library) {
+    platform::emulated::EmulatedCatalog catalog(activation,
+                                                [serverFolder] { return serverFolder; });
+    auto admin = catalog.CreateCatalog();
+    auto applications = admin->GetCollection("Applications");
+    applications->Populate();
+    const std::string name(kProductWord);
+    applications->Add()->SetValue("Name", name);
+    applications->SaveChanges();
+    admin->InstallComponent(name, library, "", "");
+}
+
 }  // namespace
 
-BenchServer::BenchServer(const std::string& libraryFile)
+BenchServer::BenchServer(const std::string& libraryFile, Registration registration)
     : serverFolder_(folder_.path() + "/" + kServerFolder),
       activation_([folder = serverFolder_] { return folder; }) {
     if (const char* previous = std::getenv("MORVANE_SERVER"))
@@ -34,12 +51,15 @@ BenchServer::BenchServer(const std::string& libraryFile)
     setenv("MORVANE_SERVER", serverFolder_.c_str(), 1);
     store_ = std::make_unique<platform::emulated::StoreModel>(db_, activation_);
     const std::string library = CopyLibrary(libraryFile, folder_.path() + "/" + kLibraryFolder);
-    if (activation_.BindExport(library, "DllRegisterServer")() != 0)
+    if (registration == Registration::InComPlusApplication)
+        InstallIntoApplication(activation_, serverFolder_, library);
+    else if (activation_.BindExport(library, "DllRegisterServer")() != 0)
         throw std::runtime_error("the sink library did not register itself");
 }
 
 BenchServer::~BenchServer() {
     store_.reset();
+    platform::emulated::SystemWindowsHosting().EndApplications(serverFolder_);
     if (previousServer_)
         setenv("MORVANE_SERVER", previousServer_->c_str(), 1);
     else

@@ -20,7 +20,14 @@ namespace benchsupport {
 // nothing is written next to the build's own copy.
 class BenchServer {
   public:
-    explicit BenchServer(const std::string& libraryFile);
+    // How the library's classes are registered: on their own, as
+    // DllRegisterServer registers them, or installed into the COM+ server
+    // application "Morvane", as the setup program installs them (the
+    // Windows build's classes then run in the application's process).
+    enum class Registration { OnTheirOwn, InComPlusApplication };
+
+    explicit BenchServer(const std::string& libraryFile,
+                         Registration registration = Registration::OnTheirOwn);
     ~BenchServer();
     BenchServer(const BenchServer&) = delete;
     BenchServer& operator=(const BenchServer&) = delete;
@@ -37,6 +44,7 @@ class BenchServer {
     void RegisterInbox(const std::string& mailboxUrl);
 
     platform::emulated::EmulatedActivation& activation() { return activation_; }
+    const std::string& serverFolder() const { return serverFolder_; }
     platform::emulated::StoreModel& store() { return *store_; }
 
   private:

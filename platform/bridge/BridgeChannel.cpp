@@ -19,8 +19,6 @@ using nlohmann::json;
 namespace {
 
 constexpr int kProtocolVersion = 2;
-// How long a connecting side waits for the answer to its introduction.
-constexpr int kIntroductionLimitMs = 30000;
 
 json ErrorOf(int32_t number, const std::string& description) {
     return json::array({number, description});
@@ -307,12 +305,12 @@ Channel::~Channel() {
 }
 
 std::unique_ptr<Channel> Channel::Connect(uint16_t port, const std::string& token,
-                                          const Value& root) {
+                                          const Value& root, int limitMs) {
     auto channel = std::make_unique<Channel>(ConnectLoopback(port));
     Core& core = *channel->core_;
     core.Send(
         json{{"k", "h"}, {"t", token}, {"v", kProtocolVersion}, {"r", core.EncodeRoot(root)}});
-    std::optional<json> answer = core.Receive(kIntroductionLimitMs);
+    std::optional<json> answer = core.Receive(limitMs);
     if (!answer)
         ThrowServerUnavailable("the server closed the connection at the introduction");
     if (TextMember(*answer, "k") != "h")

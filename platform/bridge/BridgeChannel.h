@@ -25,13 +25,18 @@ namespace bridge {
 // How deep calls may nest on one side: its own calls waiting for their
 // replies and the peer's requests it serves meanwhile, together.
 constexpr int kMaxCallNesting = 64;
+// How long a connecting side waits for the answer to its introduction,
+// unless it says otherwise.
+constexpr int kIntroductionLimitMs = 30000;
 
 class Channel {
   public:
     // Connects to the listener at port, introduces itself with token and
-    // hands over root (an object, or nothing).
+    // hands over root (an object, or nothing); an answer that takes longer
+    // than limitMs throws the bridge's timeout.
     static std::unique_ptr<Channel> Connect(uint16_t port, const std::string& token,
-                                            const Value& root = Value());
+                                            const Value& root = Value(),
+                                            int limitMs = kIntroductionLimitMs);
     // Takes an accepted connection whose first message must be the
     // introduction with token, within limitMs; anything else throws. The
     // answer hands over root (an object, or nothing).

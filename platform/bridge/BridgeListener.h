@@ -7,8 +7,11 @@
 
 #include "platform/bridge/BridgeSocket.h"
 
-// The listening side of the bridge, on the emulated server's machine only:
-// a listener on 127.0.0.1 with a port the system chooses.
+// The listening side of the bridge: a listener on 127.0.0.1 with a port the
+// system chooses, in the emulated server's processes and in a COM+
+// application's host under Wine (each platform's socket file holds its
+// own). The introduction's token and the socket pair are the server's
+// side only.
 namespace bridge {
 
 class Listener {
@@ -27,7 +30,8 @@ class Listener {
     void Close();
 
   private:
-    int handle_ = -1;
+    // The system's socket handle; -1 when closed.
+    intptr_t handle_ = -1;
     uint16_t port_ = 0;
 };
 

@@ -82,6 +82,34 @@ inline constexpr MemberDeclaration kCaptureRegistration{
 inline constexpr MemberDeclaration kForgetClasses{5, "ForgetClasses", MemberKind::Method,
                                                   kForgetClassesParameters};
 
+// The host of a COM+ server application, one process for every caller,
+// also listens for further connections (each caller's thread has one);
+// its root answers, besides the above:
+// ListenerPort: the port of that listener on 127.0.0.1 (0 in a host that
+// serves only the connection it was started for).
+inline constexpr MemberDeclaration kListenerPort{6, "ListenerPort", MemberKind::Get, {}};
+// LoadedLibraries(): the library files the host has loaded, as an array of
+// [Windows path, size in bytes when it was loaded] arrays, first loaded first.
+inline constexpr MemberDeclaration kLoadedLibraries{7, "LoadedLibraries", MemberKind::Method, {}};
+// HandleCount: the number of handles the host's process holds
+// (GetProcessHandleCount).
+inline constexpr MemberDeclaration kHandleCount{8, "HandleCount", MemberKind::Get, {}};
+
+// What the host of a COM+ server application is started with, besides the
+// connection's address and token (BridgeSocket.h), which also introduce
+// every later caller: the application's name, the Windows path of the
+// record that publishes the host to the callers (while the record names
+// the host's token, the host is the application's; once it does not, the
+// host ends), and the idle time after which it ends, in milliseconds.
+inline constexpr const char* kApplicationVariable = "MORVANE_APPLICATION";
+inline constexpr const char* kApplicationRecordVariable = "MORVANE_APPLICATION_RECORD";
+inline constexpr const char* kApplicationIdleVariable = "MORVANE_APPLICATION_IDLE_MS";
+
+// What a creation in an application's host that has begun to end on its
+// own answers: CO_E_SERVER_STOPPING. The caller's activation tries once
+// more, in the host that follows it.
+inline constexpr int32_t kServerStopping = static_cast<int32_t>(0x80080008u);
+
 }  // namespace host_root
 
 }  // namespace bridge

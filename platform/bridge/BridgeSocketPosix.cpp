@@ -98,12 +98,13 @@ std::unique_ptr<Socket> ConnectLoopback(uint16_t port) {
 }
 
 Listener::Listener() {
-    handle_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int handle = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    handle_ = handle;
     sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
-    if (handle_ < 0 || bind(handle_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(handle_, 16) != 0 ||
-        getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (handle < 0 || bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(handle, 16) != 0 ||
+        getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         const int error = errno;
         Close();
         ThrowServerUnavailable(std::string("cannot listen on 127.0.0.1: ") + std::strerror(error));
@@ -116,9 +117,10 @@ Listener::~Listener() {
 }
 
 std::unique_ptr<Socket> Listener::Accept(int limitMs) {
-    if (handle_ < 0 || !WaitReadable(handle_, limitMs))
+    const int listening = static_cast<int>(handle_);
+    if (listening < 0 || !WaitReadable(listening, limitMs))
         return nullptr;
-    const int handle = accept4(handle_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int handle = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
     if (handle < 0)
         return nullptr;
     return std::make_unique<PosixSocket>(handle);
@@ -126,8 +128,8 @@ std::unique_ptr<Socket> Listener::Accept(int limitMs) {
 
 void Listener::Close() {
     if (handle_ >= 0) {
-        shutdown(handle_, SHUT_RDWR);
-        close(handle_);
+        shutdown(static_cast<int>(handle_), SHUT_RDWR);
+        close(static_cast<int>(handle_));
     }
     handle_ = -1;
 }

@@ -2,6 +2,7 @@
 // them as macros.
 // clang-format off
 #include "platform/bridge/BridgeErrors.h"
+#include "platform/bridge/BridgeListener.h"
 #include "platform/bridge/BridgeSocket.h"
 
 #include <winsock2.h>
@@ -75,6 +76,14 @@ class WinsockSocket final : public Socket {
     SOCKET handle_;
 };
 
+sockaddr_in LoopbackAddress(uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 }  // namespace
 
 std::unique_ptr<Socket> ConnectLoopback(uint16_t port) {
@@ -83,10 +92,7 @@ std::unique_ptr<Socket> ConnectLoopback(uint16_t port) {
     SOCKET handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (handle == INVALID_SOCKET)
         ThrowServerUnavailable("no socket: error " + std::to_string(WSAGetLastError()));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = LoopbackAddress(port);
     if (connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         const int error = WSAGetLastError();
         closesocket(handle);
@@ -94,6 +100,43 @@ std::unique_ptr<Socket> ConnectLoopback(uint16_t port) {
                                std::to_string(error));
     }
     return std::make_unique<WinsockSocket>(handle);
+}
+
+Listener::Listener() {
+    if (!StartWinsock())
+        ThrowServerUnavailable("Winsock cannot be started");
+    const SOCKET handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    handle_ = handle == INVALID_SOCKET ? -1 : static_cast<intptr_t>(handle);
+    sockaddr_in address = LoopbackAddress(0);
+    int length = sizeof address;
+    if (handle == INVALID_SOCKET ||
+        bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(handle, SOMAXCONN) != 0 ||
+        getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = WSAGetLastError();
+        Close();
+        ThrowServerUnavailable("cannot listen on 127.0.0.1: error " + std::to_string(error));
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+Listener::~Listener() {
+    Close();
+}
+
+std::unique_ptr<Socket> Listener::Accept(int limitMs) {
+    if (handle_ < 0 || !WaitReadable(static_cast<SOCKET>(handle_), limitMs))
+        return nullptr;
+    const SOCKET handle = accept(static_cast<SOCKET>(handle_), nullptr, nullptr);
+    if (handle == INVALID_SOCKET)
+        return nullptr;
+    return std::make_unique<WinsockSocket>(handle);
+}
+
+void Listener::Close() {
+    if (handle_ >= 0)
+        closesocket(static_cast<SOCKET>(handle_));
+    handle_ = -1;
 }
 
 }  // namespace bridge

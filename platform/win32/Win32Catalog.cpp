@@ -75,6 +75,9 @@ class Win32AdminCatalog : public catalog::AdminCatalog {
              {Value(application), Value(serviceName), Value(startType), Value(errorControl),
               Value(dependencies), Value(runAs), Value(password), Value(desktopOk)});
     }
+    void ShutdownApplication(const std::string& application) override {
+        Call(catalog_.Get(), "ShutdownApplication", {Value(application)});
+    }
 
   private:
     ComPtr<IDispatch> catalog_;

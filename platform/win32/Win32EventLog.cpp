@@ -77,6 +77,17 @@ class Win32EventSources final : public EventSources {
         if (status != ERROR_FILE_NOT_FOUND)
             ThrowIfError(status);
     }
+
+    bool SourceExists(const std::string& source) override {
+        HKEY key = nullptr;
+        const LONG status =
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, SourceKey(source).c_str(), 0, KEY_READ, &key);
+        if (status == ERROR_FILE_NOT_FOUND)
+            return false;
+        ThrowIfError(status);
+        RegCloseKey(key);
+        return true;
+    }
 };
 
 }  // namespace

@@ -12,10 +12,21 @@ HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
         return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IClassFactory) {
         *object = static_cast<IClassFactory*>(this);
+        AddRef();
         return S_OK;
     }
     *object = nullptr;
     return E_NOINTERFACE;
+}
+
+ULONG ClassFactory::AddRef() {
+    morvane_com::LockServer(true);
+    return 2;
+}
+
+ULONG ClassFactory::Release() {
+    morvane_com::LockServer(false);
+    return 1;
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {

@@ -1,12 +1,20 @@
 // The sink end to end through morvane-lab, for both libraries: regsvr,
 // invoke of the registration methods, deliveries, deletes and folders,
 // registrations and planted faults. Each morvane-lab process that creates
-// the Windows sink starts a host of its own.
+// the Windows sink registered on its own starts a host of its own; one
+// installed into a COM+ application runs in the application's process.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
+#include <thread>
 
 #include "platform/emulated/activation/Registry.h"
+#include "platform/emulated/hosting/ApplicationProcess.h"
 #include "tests/acceptance/SinkLibraries.h"
 #include "tests/tools/morvane-lab/LabProcess.h"
 
@@ -32,8 +40,10 @@ class LabSinkTest : public ::testing::TestWithParam<SinkLibrary> {
         std::filesystem::create_directories(server.temp().File("bin"));
         library = server.temp().File("bin/" + GetParam().fileName);
         std::filesystem::copy_file(GetParam().Source(), library);
-        server.Ok({"regsvr", library});
+        Install();
     }
+    // The library registered on its own, as regsvr32 does.
+    virtual void Install() { server.Ok({"regsvr", library}); }
 
     void WriteFormat(const std::string& format) {
         testsupport::WriteFile(server.temp().File("bin/Morvane.ini"),
@@ -199,6 +209,109 @@ TEST_P(LabSinkTest, FailuresOfOneProcessLeaveOneEventLogEntryOfTheirKind) {
 
 INSTANTIATE_TEST_SUITE_P(Linux, LabSinkTest, ::testing::Values(acceptance::LinuxSink()));
 INSTANTIATE_TEST_SUITE_P(Windows, LabSinkTest, ::testing::Values(acceptance::WindowsSink()));
+
+// The library installed into the COM+ server application "Morvane", as the
+// setup program installs it: Morvane.dll runs in the application's one
+// process for the whole server, Morvane.so (for speed) in each delivering
+// process, which is where the two differ in what a case can see.
+class LabApplicationTest : public LabSinkTest {
+  protected:
+    void Install() override { server.Ok({"catalog", "install", "Morvane", library}); }
+    bool InOneProcess() const { return GetParam().build == "Windows"; }
+    std::optional<pid_t> ApplicationProcess() const {
+        return platform::emulated::RunningApplicationHost(server.folder(), "Morvane");
+    }
+    // The application's processes seen while body runs.
+    template <typename Body>
+    std::set<pid_t> ProcessesDuring(Body body) {
+        std::set<pid_t> seen;
+        std::atomic<bool> done{false};
+        std::thread sampler([&] {
+            for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+                if (std::optional<pid_t> process = ApplicationProcess())
+                    seen.insert(*process);
+            }
+        });
+        body();
+        done = true;
+        sampler.join();
+        return seen;
+    }
+    // The sink's event log entries by event ID.
+    std::map<int, int> SinkEntries() {
+        std::map<int, int> entries;
+        for (const nlohmann::json& entry : server.Ok({"eventlog", "--json"}).Json()) {
+            if (entry["source"] == "Morvane")
+                ++entries[entry["eventId"].get<int>()];
+        }
+        return entries;
+    }
+};
+
+TEST_P(LabApplicationTest, FourProcessesOfTwoThreadsStampEachMessageOnceInOneApplicationProcess) {
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    const std::optional<pid_t> before = ApplicationProcess();
+    const std::vector<std::string> deliver{"deliver", kAnna, "--scl",     "4", "--keyword", "kept",
+                                           "--count", "25",  "--threads", "2", "--json"};
+    std::vector<LabResult> results;
+    const std::set<pid_t> seen =
+        ProcessesDuring([&] { results = server.RunAtOnce(std::vector(4, deliver)); });
+    std::set<std::string> urls;
+    for (const LabResult& result : results) {
+        ASSERT_EQ(result.exitCode, 0) << server.Scrub(result.err);
+        for (const nlohmann::json& message : result.Json()) {
+            EXPECT_EQ(message["keywords"], nlohmann::json::array({"kept", "SCL=4"}));
+            urls.insert(message["url"]);
+        }
+    }
+    EXPECT_EQ(urls.size(), 200u);
+    if (InOneProcess()) {
+        ASSERT_TRUE(before) << "the registration's Register call starts the application";
+        EXPECT_EQ(seen, std::set<pid_t>{*before}) << "the application ran in one process";
+    } else {
+        EXPECT_TRUE(seen.empty() && !before) << "Morvane.so runs in the delivering processes";
+    }
+}
+
+// The failure reports are the process's: the application's one process
+// reports the first failure of each kind once for the whole server.
+TEST_P(LabApplicationTest, FailingDeliveriesOfFourProcessesLeaveOneEntryPerKindForTheServer) {
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    server.Ok({"fault", "add", "field.write", "--url", "*/Write*"});
+    server.Ok({"fault", "add", "fields.update", "--url", "*/Update*"});
+    std::vector<std::vector<std::string>> commands;
+    for (const char* subject : {"Write", "Update", "Write", "Update"})
+        commands.push_back({"deliver", kAnna, "--scl", "6", "--subject", subject, "--count", "10"});
+    for (const LabResult& result : server.RunAtOnce(commands))
+        EXPECT_EQ(result.exitCode, 0) << server.Scrub(result.err);
+    const int perKind = InOneProcess() ? 1 : 2;
+    EXPECT_EQ(SinkEntries(), (std::map<int, int>{{4, perKind}, {5, perKind}}));
+}
+
+TEST_P(LabApplicationTest, ProcessEndsWhenShutDownIdleOrRemovedAndTheNextActivationStartsAnother) {
+    setenv("MORVANE_COMPLUS_MINUTE_MS", "1500", 1);
+    EXPECT_EQ(Register(kAnnaUrl, "inbox", "SHALLOW"), "1\n");
+    const std::optional<pid_t> first = ApplicationProcess();
+    server.Ok({"catalog", "shutdown", "Morvane"});
+    EXPECT_FALSE(ApplicationProcess());
+    server.Ok({"catalog", "set", "Morvane", "ShutdownAfter", "1"});
+    EXPECT_EQ(Deliver({kAnna, "--scl", "2"})["comments"], "SCL=2");
+    const std::optional<pid_t> second = ApplicationProcess();
+    EXPECT_EQ(second.has_value(), InOneProcess());
+    EXPECT_TRUE(!second || second != first);
+    for (int waited = 0; ApplicationProcess() && waited < 100; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(ApplicationProcess()) << "a minute idle, and the process stays";
+    EXPECT_EQ(Deliver({kAnna, "--scl", "3"})["comments"], "SCL=3");
+    EXPECT_EQ(ApplicationProcess().has_value(), InOneProcess());
+    server.Ok({"catalog", "remove", "Morvane"});
+    EXPECT_FALSE(ApplicationProcess());
+    EXPECT_TRUE(Deliver({kAnna, "--scl", "4"})["comments"].is_null());
+    unsetenv("MORVANE_COMPLUS_MINUTE_MS");
+}
+
+INSTANTIATE_TEST_SUITE_P(Linux, LabApplicationTest, ::testing::Values(acceptance::LinuxSink()));
+INSTANTIATE_TEST_SUITE_P(Windows, LabApplicationTest, ::testing::Values(acceptance::WindowsSink()));
 
 }  // namespace
 }  // namespace labtest

@@ -22,7 +22,9 @@ void SinkAcceptance::SetUp() {
         GTEST_SKIP() << why;
     library = installation.File(GetParam().fileName);
     std::filesystem::copy_file(GetParam().Source(), library);
-    ASSERT_EQ(activation.BindExport(library, "DllRegisterServer")(), 0);
+    Install();
+    if (HasFatalFailure())
+        return;
     store.SetIdentity({"MAIL01", "example.com"});
     const auto mailboxStore = store.AddStore(kStorageGroup, kStore);
     mailboxUrls_[Place::StoreWide] = store.FindMailbox(mailboxStore.systemMailbox)->url;
@@ -33,6 +35,10 @@ void SinkAcceptance::SetUp() {
         store.AddMailbox(Mailbox("cy@example.com", "Inbox", false)).url;
     mailboxUrls_[Place::Missing] = mailboxUrls_[Place::Inbox] + "-gone";
     sink = activation.CreateObject("Morvane.MorvaneCls");
+}
+
+void SinkAcceptance::Install() {
+    ASSERT_EQ(activation.BindExport(library, "DllRegisterServer")(), 0);
 }
 
 std::string SinkAcceptance::MailboxUrl(Place place) const {

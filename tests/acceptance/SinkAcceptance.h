@@ -34,6 +34,8 @@ enum class Place { Inbox, LocalisedInbox, RootWithoutFields, StoreWide, Missing 
 class SinkAcceptance : public ::testing::TestWithParam<SinkLibrary> {
   protected:
     void SetUp() override;
+    // Registers the installed library: on its own, as regsvr32 does.
+    virtual void Install();
 
     std::string MailboxUrl(Place place) const;
     // The folder a registration item of the place lives in.

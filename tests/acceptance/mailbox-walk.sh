@@ -25,7 +25,11 @@ lab="$bin/morvane-lab"
 servers="${MORVANE_PEOPLE_SERVERS:-$bin/../people-servers}"
 work=$(mktemp -d)
 export MORVANE_SERVER="$work/server"
-stop_directory() { "$lab" directory stop >/dev/null 2>&1 || true; }
+# The directory stops, and the COM+ application's process ends.
+stop_directory() {
+    "$lab" directory stop >/dev/null 2>&1 || true
+    "$lab" catalog shutdown Morvane >/dev/null 2>&1 || true
+}
 trap 'stop_directory; rm -rf "$work"' EXIT
 export PATH="$bin:$PATH"
 

@@ -43,9 +43,11 @@ directory="${DIRECTORY:-sqlite}"
 work=$(mktemp -d)
 twins=(linux windows)
 [ "$directory" = sqlite ] || twins+=(reference)
+# The twins' directories stop, and their COM+ applications' processes end.
 stop_directories() {
     for twin in "${twins[@]}"; do
         MORVANE_SERVER="$work/$twin/server" "$lab" directory stop >/dev/null 2>&1 || true
+        MORVANE_SERVER="$work/$twin/server" "$lab" catalog shutdown Morvane >/dev/null 2>&1 || true
     done
 }
 trap 'stop_directories; rm -rf "$work"' EXIT

@@ -25,6 +25,7 @@ work=$(mktemp -d)
 cleanup() {
     kill $(jobs -p) 2>/dev/null || true
     wait 2>/dev/null || true
+    [ -z "${lab:-}" ] || "$lab" catalog shutdown Morvane >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -86,5 +87,8 @@ delivered=$(cat delivered*.json | grep -c '"url"')
     fail "a message was stamped twice"
 [ "$(cat delivered*.json | grep -c '"kept"')" = "$delivered" ] || fail "a keyword was lost"
 "$lab" registrations --json | cmp -s - before.json || fail "renewals changed the items"
+# The COM+ application's one process served them all; shut down, it ends.
+[ "$(hosts | wc -l)" = 1 ] || fail "not one Windows host but: $(hosts)"
+"$lab" catalog shutdown Morvane >/dev/null
 [ -z "$(hosts)" ] || fail "Windows hosts outlived the run: $(hosts)"
 echo "$delivered messages stamped during 3 renewals"

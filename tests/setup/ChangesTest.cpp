@@ -322,6 +322,7 @@ TEST_F(Changes, BatchRunWritesItsLogAndFailsWhenTheLogIsNotEmpty) {
 
 TEST_F(Changes, UninstallAnsweredNoChangesNothing) {
     Load();
+    world.eventSources.calls.clear();  // start-up added the missing source
     world.messageBox.answer = setup::forms::kAnswerNo;
     form->MbxUninstList.AddItem(Entry("Ann", "ann@c.com"));
     form->Command4.Click();

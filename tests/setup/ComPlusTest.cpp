@@ -149,16 +149,43 @@ TEST_F(ComPlusUninstall, MatchAtTheLastPossiblePositionIsStillRemoved) {
 
 using EventSource = ComPlusFixture;
 
-// With the library as its message file, also when the application could not
-// be made.
-TEST_F(EventSource, InstallRegistersTheLibraryAsMessageFileEvenWhenTheCatalogFails) {
+// One installation on a world of its own.
+struct Installation {
+    FakeWorld world;
+    setup::forms::TextBox txtErr{"txtErr"};
+    setup::forms::CommandButton command3{"Command3"};
+    setup::ErrorLog log{txtErr, command3, world.clock};
+    ComPlusPorts ports{world.catalog, world.fileSystem, log, world.eventSources};
+};
+
+// With the library as its message file, and only for an application that
+// was made: a failing step leaves no source behind.
+TEST_F(EventSource, InstallRegistersTheSourceOnlyWhenEveryStepWentWell) {
+    for (const char* failing :
+         {"", "CreateCatalog", "SaveChanges", "InstallComponent", "CreateServiceForApplication"}) {
+        auto run = std::make_unique<Installation>();
+        run->world.fileSystem.currentDirectory = "D:\\setup";
+        if (*failing != '\0')
+            run->world.catalog.faults.Plant(failing, platform::hresult::E_FAIL, "planted");
+        InstallComPlusApp(run->ports, "Morvane", "DOMAIN\\admin");
+        std::map<std::string, std::string> expected;
+        if (*failing == '\0')
+            expected["Morvane"] = "D:\\setup\\Morvane.dll|7";
+        EXPECT_EQ(run->world.eventSources.sources, expected) << failing;
+    }
+}
+
+// At start-up, an application without the source (installed before the
+// library reported to the event log) gets it; one with it is left as it is.
+TEST_F(EventSource, AMissingSourceIsAddedAndAPresentOneLeftAlone) {
     world.fileSystem.currentDirectory = "D:\\setup";
-    world.catalog.faults.Plant("CreateCatalog", platform::hresult::REGDB_E_CLASSNOTREG,
-                               "Class not registered");
-    InstallComPlusApp(ports, "Morvane", "DOMAIN\\admin");
+    AddMissingEventSource(ports, "Morvane", "DOMAIN\\admin");
     EXPECT_EQ(world.eventSources.sources,
               (std::map<std::string, std::string>{{"Morvane", "D:\\setup\\Morvane.dll|7"}}));
-    EXPECT_EQ(log.Text(), Entry("install", -2147221164, "Class not registered"));
+    world.eventSources.calls.clear();
+    AddMissingEventSource(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(world.eventSources.calls, (std::vector<std::string>{"SourceExists Morvane"}));
+    EXPECT_EQ(log.Text(), "");
 }
 
 TEST_F(EventSource, FailuresAreLoggedAndTheRestGoesOn) {
@@ -176,6 +203,11 @@ TEST_F(EventSource, FailuresAreLoggedAndTheRestGoesOn) {
                                     "Access is denied.");
     RemoveEventSource(ports, "Morvane", "DOMAIN\\admin");
     EXPECT_EQ(log.Text(), sourceEntry("remove") + sourceEntry("register"));
+    world.eventSources.faults.Plant("SourceExists", platform::hresult::E_ACCESSDENIED,
+                                    "Access is denied.");
+    AddMissingEventSource(ports, "Morvane", "DOMAIN\\admin");
+    EXPECT_EQ(log.Text(),
+              sourceEntry("register") + sourceEntry("remove") + sourceEntry("register"));
 }
 
 TEST_F(ComPlusFixture, NewestFailureStandsFirst) {

@@ -178,6 +178,9 @@ class FakeAdminCatalog : public platform::catalog::AdminCatalog {
                  (desktopOk ? "true" : "false"),
              "CreateServiceForApplication");
     }
+    void ShutdownApplication(const std::string& application) override {
+        Call("ShutdownApplication " + application, "ShutdownApplication");
+    }
 
   private:
     void Call(const std::string& call, const std::string& operation) {

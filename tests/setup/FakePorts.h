@@ -154,6 +154,10 @@ class FakeEventSources : public platform::EventSources {
         Touch("RemoveSource " + source, "RemoveSource");
         sources.erase(source);
     }
+    bool SourceExists(const std::string& source) override {
+        Touch("SourceExists " + source, "SourceExists");
+        return sources.count(source) != 0;
+    }
 
   private:
     void Touch(const std::string& call, const std::string& operation) {

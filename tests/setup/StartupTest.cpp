@@ -176,6 +176,17 @@ TEST_F(Provisioning, CreatableClassAndPresentApplicationChangeNothing) {
     EXPECT_EQ(form->BatchLog(), "") << "a clean start-up";
 }
 
+TEST_F(Provisioning, PresentApplicationWithoutEventSourceGetsOne) {
+    world.activation.creatable.insert(kProgId);
+    world.catalog.AddApplication("Morvane");
+    world.fileSystem.currentDirectory = "C:\\Program Files\\Morvane";
+    auto form = Load();
+    EXPECT_EQ(world.eventSources.sources,
+              (std::map<std::string, std::string>{
+                  {"Morvane", "C:\\Program Files\\Morvane\\Morvane.dll|7"}}));
+    EXPECT_EQ(form->Log().Text(), "");
+}
+
 TEST_F(Provisioning, CreatableClassWithoutApplicationInstallsIt) {
     world.activation.creatable.insert(kProgId);
     world.fileSystem.normalFiles.insert("C:\\Program Files\\Morvane\\Morvane.dll");

@@ -184,6 +184,21 @@ void RunStoreEventTests() {
     }
     check::Group("unloading", [&] {
         check::ExpectEqual("without objects the library may go", S_OK, canUnload());
+        // A class object a caller holds for later creations (as an
+        // application's process does) keeps the library too.
+        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        auto getClassObject = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("Morvane.dll"), "DllGetClassObject")));
+        CLSID clsid{};
+        IClassFactory* factory = nullptr;
+        if (getClassObject == nullptr || FAILED(CLSIDFromProgID(L"Morvane.MorvaneCls", &clsid)) ||
+            FAILED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+            check::Expect("the library's class object", false);
+            return;
+        }
+        check::ExpectEqual("a class object held keeps the library", S_FALSE, canUnload());
+        factory->Release();
+        check::ExpectEqual("released, the library may go", S_OK, canUnload());
     });
     check::Group("hourly failure reports", HourlyFailureReports);
     check::Group("message table", MessageTable);

@@ -1,9 +1,12 @@
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
+#include "platform/Activation.h"
 #include "platform/Text.h"
 #include "platform/emulated/store/StoreValues.h"
 #include "tools/morvane-lab/Commands.h"
@@ -22,6 +25,7 @@ struct DeliverOptions {
     std::string subject = "Test message";
     std::string folder;
     std::optional<int64_t> count;
+    int threads = 1;
     bool json = false;
 };
 
@@ -80,25 +84,54 @@ platform::emulated::DeliveredMessage MessageOf(const DeliverOptions& options) {
     return message;
 }
 
-// count messages from this one process, as the store delivers all day:
-// the sinks' libraries stay loaded in between, with what they keep.
+// count messages on each of the threads of this one process, as the store
+// delivers all day on several threads: the sinks' libraries stay loaded in
+// between, with what they keep. Each thread has a store connection of its
+// own.
 void RunDeliverMany(Lab& lab, const std::string& folderUrl, const DeliverOptions& options) {
     const platform::emulated::DeliveredMessage message = MessageOf(options);
-    std::vector<MessageView> delivered;
-    for (int64_t number = 0; number < *options.count; ++number) {
-        const std::string url = lab.Store().Deliver(folderUrl, message);
-        if (options.json)
-            delivered.push_back(ViewMessage(lab.Store().ReadItem(url)));
+    std::vector<std::vector<std::string>> delivered(static_cast<size_t>(options.threads));
+    std::vector<std::exception_ptr> failures(delivered.size());
+    std::vector<std::thread> threads;
+    for (size_t thread = 0; thread < delivered.size(); ++thread) {
+        threads.emplace_back([&, thread] {
+            try {
+                platform::emulated::StoreModel store(
+                    platform::emulated::ServerDb::Open(lab.ServerFolder()),
+                    platform::SystemActivation());
+                for (int64_t number = 0; number < *options.count; ++number)
+                    delivered[thread].push_back(store.Deliver(folderUrl, message));
+            } catch (...) {
+                failures[thread] = std::current_exception();
+            }
+        });
     }
-    if (options.json)
-        PrintMessages(delivered, true);
-    else
-        std::cout << "Delivered " << *options.count << " messages into " << folderUrl << '\n';
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+    if (!options.json) {
+        std::cout << "Delivered " << *options.count * options.threads << " messages into "
+                  << folderUrl << '\n';
+        return;
+    }
+    std::vector<MessageView> views;
+    for (const auto& urls : delivered) {
+        for (const std::string& url : urls)
+            views.push_back(ViewMessage(lab.Store().ReadItem(url)));
+    }
+    PrintMessages(views, true);
 }
 
 void RunDeliver(Lab& lab, const DeliverOptions& options) {
     if (options.count && *options.count < 1)
         throw LabError("--count must be 1 or more");
+    if (options.threads < 1)
+        throw LabError("--threads must be 1 or more");
+    if (options.threads > 1 && !options.count)
+        throw LabError("--threads goes with --count");
     std::string folderUrl = FolderUrl(lab, options.address, options.folder);
     if (options.count) {
         RunDeliverMany(lab, folderUrl, options);
@@ -169,6 +202,8 @@ void AddDeliver(CLI::App& app, Lab& lab) {
     deliver->add_option("--count", options->count,
                         "Deliver that many such messages from this one process and print how "
                         "many (with --json: the list of them)");
+    deliver->add_option("--threads", options->threads,
+                        "With --count: deliver that many on each of so many threads at once");
     deliver->add_flag("--json", options->json, "Print JSON");
     deliver->callback(
         [&lab, options] { lab.Select([&lab, options] { RunDeliver(lab, *options); }); });

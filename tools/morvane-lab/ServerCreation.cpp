@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/emulated/activation/WindowsHosting.h"
 #include "tools/morvane-lab/Lab.h"
 
 namespace lab {
@@ -71,8 +72,11 @@ void SwapIn(const fs::path& staging, const fs::path& target) {
         fs::remove_all(staging, ignored);
         throw LabError("cannot put the new server in place: " + failed.message());
     }
-    if (hadServer)
+    if (hadServer) {
+        // The replaced server's application processes end with it.
+        platform::emulated::SystemWindowsHosting().EndApplications(old.string());
         fs::remove_all(old);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "platform/win32/WindowsHeaders.h"
 
 #include <cwchar>
+#include <memory>
+#include <vector>
 
 #include "platform/ComError.h"
 #include "platform/bridge/BridgeRoots.h"
@@ -114,13 +116,16 @@ HRESULT ClassObjectOf(REFCLSID clsid, REFIID iid, void** object) {
     static ClassObject moniker(bridge::kDirectoryMoniker, true);
     if (clsid == ClassIdOf(bridge::kDirectoryMoniker))
         return moniker.QueryInterface(iid, object);
-    static ClassObject* objects[std::size(bridge::kBridgeClasses)] = {};
+    // Made at the first request, once, whichever apartment asks first.
+    static const std::vector<std::unique_ptr<ClassObject>> objects = [] {
+        std::vector<std::unique_ptr<ClassObject>> made;
+        for (const bridge::BridgeClass* served : bridge::kBridgeClasses)
+            made.push_back(std::make_unique<ClassObject>(*served, false));
+        return made;
+    }();
     for (size_t i = 0; i < std::size(bridge::kBridgeClasses); ++i) {
-        if (clsid != ClassIdOf(*bridge::kBridgeClasses[i]))
-            continue;
-        if (objects[i] == nullptr)
-            objects[i] = new ClassObject(*bridge::kBridgeClasses[i], false);
-        return objects[i]->QueryInterface(iid, object);
+        if (clsid == ClassIdOf(*bridge::kBridgeClasses[i]))
+            return objects[i]->QueryInterface(iid, object);
     }
     *object = nullptr;
     return CLASS_E_CLASSNOTAVAILABLE;

@@ -12,17 +12,16 @@ namespace {
 // system closes the connection, and the server drops what it held.
 thread_local bridge::Channel* channel = nullptr;
 
-// The environment variable's value, "" when unset.
+}  // namespace
+
 std::string EnvironmentText(const char* name) {
-    wchar_t buffer[512] = {};
+    wchar_t buffer[1024] = {};
     const DWORD length =
-        GetEnvironmentVariableW(platform::win32::Utf8ToWide(name).c_str(), buffer, 512);
-    if (length == 0 || length >= 512)
+        GetEnvironmentVariableW(platform::win32::Utf8ToWide(name).c_str(), buffer, 1024);
+    if (length == 0 || length >= 1024)
         return "";
     return platform::win32::WideToUtf8(std::wstring_view(buffer, length));
 }
-
-}  // namespace
 
 bridge::Channel& ConnectThread(const bridge::Value& root) {
     DropThreadChannel();
@@ -43,6 +42,12 @@ std::shared_ptr<bridge::RemoteObject> ServerPlatform() {
     if (!root)
         bridge::ThrowServerUnavailable("the server handed over no platform");
     return root;
+}
+
+bridge::Channel& AdoptThreadChannel(std::unique_ptr<bridge::Channel> adopted) {
+    DropThreadChannel();
+    channel = adopted.release();
+    return *channel;
 }
 
 void DropThreadChannel() {

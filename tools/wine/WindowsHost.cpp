@@ -7,16 +7,16 @@
 // into the platform go back to the server.
 #include "platform/win32/WindowsHeaders.h"
 
-#include <map>
-
 #include "platform/ComError.h"
 #include "platform/bridge/BridgeRoots.h"
 #include "platform/bridge/ServedObject.h"
 #include "platform/win32/ComFailure.h"
 #include "platform/win32/ExStoreInterfaces.h"
 #include "platform/win32/WideText.h"
+#include "tools/wine/ApplicationHost.h"
 #include "tools/wine/BridgeRegistration.h"
-#include "tools/wine/EventLogRoute.h"
+#include "tools/wine/HostLibraries.h"
+#include "tools/wine/HostLife.h"
 #include "tools/wine/ProxyObjects.h"
 #include "tools/wine/RegistryCapture.h"
 #include "tools/wine/ThreadChannel.h"
@@ -32,46 +32,23 @@ using platform::Variant;
 using platform::win32::ComPtr;
 namespace host_root = bridge::host_root;
 
-// Run-time errors of a library bound by file name, as the activation
-// layer reports them.
-constexpr int32_t kErrorInLoadingDll = 48;
-constexpr int32_t kEntryPointNotFound = 453;
-
 std::wstring WideText(const Args& args, size_t index) {
     return platform::win32::Utf8ToWide(args.Text(index));
-}
-
-// The libraries the host loaded stay loaded while it runs.
-HMODULE Library(const std::wstring& path) {
-    static std::map<std::wstring, HMODULE> loaded;
-    auto found = loaded.find(path);
-    if (found != loaded.end())
-        return found->second;
-    HMODULE library = LoadLibraryW(path.c_str());
-    if (library == nullptr)
-        throw ComError(kErrorInLoadingDll, "Error in loading DLL");
-    RouteEventLog(library);
-    loaded.emplace(path, library);
-    return library;
-}
-
-void* Export(const std::wstring& path, const char* name) {
-    void* address = reinterpret_cast<void*>(GetProcAddress(Library(path), name));
-    if (address == nullptr)
-        throw ComError(kEntryPointNotFound, std::string("Can't find DLL entry point ") + name +
-                                                " in " + platform::win32::WideToUtf8(path));
-    return address;
 }
 
 using ExportFunction = HRESULT(STDAPICALLTYPE*)();
 using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 // An instance created from a library: late-bound through its IDispatch,
-// and its event interfaces for the store's calls.
+// and its event interfaces for the store's calls. It keeps its host
+// running while it lives.
 class HostedObject final : public ForeignDispatch {
   public:
-    HostedObject(ComPtr<IDispatch> dispatch, ComPtr<IUnknown> object)
-        : ForeignDispatch(std::move(dispatch), "HostedObject"), object_(std::move(object)) {
+    HostedObject(ComPtr<IDispatch> dispatch, ComPtr<IUnknown> object,
+                 host_life::Admission admission)
+        : ForeignDispatch(std::move(dispatch), "HostedObject"),
+          admission_(std::move(admission)),
+          object_(std::move(object)) {
         object_->QueryInterface(platform::win32::IID_IExStoreSyncEvents, events_.OutVoid());
         object_->QueryInterface(platform::win32::IID_ICreateRegistration, registration_.OutVoid());
     }
@@ -104,17 +81,19 @@ class HostedObject final : public ForeignDispatch {
     }
 
   private:
+    host_life::Admission admission_;
     ComPtr<IUnknown> object_;
     ComPtr<platform::win32::IExStoreSyncEvents> events_;
     ComPtr<platform::win32::ICreateRegistration> registration_;
 };
 
 Value CreateInstance(Args& args) {
+    host_life::Admission admission;
     const std::wstring path = WideText(args, 0);
     CLSID clsid{};
     platform::win32::ThrowIfFailed(CLSIDFromString(WideText(args, 1).c_str(), &clsid));
     auto getClassObject =
-        reinterpret_cast<GetClassObjectFunction>(Export(path, "DllGetClassObject"));
+        reinterpret_cast<GetClassObjectFunction>(HostLibraryExport(path, "DllGetClassObject"));
     ComPtr<IClassFactory> factory;
     platform::win32::ThrowIfFailed(getClassObject(clsid, IID_IClassFactory, factory.OutVoid()));
     ComPtr<IUnknown> object;
@@ -122,7 +101,8 @@ Value CreateInstance(Args& args) {
         factory->CreateInstance(nullptr, IID_IUnknown, object.OutVoid()));
     ComPtr<IDispatch> dispatch;
     object->QueryInterface(IID_IDispatch, dispatch.OutVoid());
-    auto sink = std::make_shared<HostedObject>(std::move(dispatch), std::move(object));
+    auto sink = std::make_shared<HostedObject>(std::move(dispatch), std::move(object),
+                                               std::move(admission));
     args.Return(2, Value(sink->Interfaces()));
     return Value::OfObject(sink);
 }
@@ -145,7 +125,8 @@ int32_t DeliverEvent(Args& args) {
 
 int32_t RunExport(Args& args) {
     const std::string name = args.Text(1);
-    auto function = reinterpret_cast<ExportFunction>(Export(WideText(args, 0), name.c_str()));
+    auto function =
+        reinterpret_cast<ExportFunction>(HostLibraryExport(WideText(args, 0), name.c_str()));
     return static_cast<int32_t>(function());
 }
 
@@ -153,7 +134,7 @@ int32_t RunExport(Args& args) {
 // prefix's registry.
 int32_t CaptureRegistration(Args& args) {
     auto function =
-        reinterpret_cast<ExportFunction>(Export(WideText(args, 0), "DllRegisterServer"));
+        reinterpret_cast<ExportFunction>(HostLibraryExport(WideText(args, 0), "DllRegisterServer"));
     Variant::Array values;
     const HRESULT hr = CaptureClassesRootWrites(function, [&](const CapturedWrite& write) {
         values.emplace_back(
@@ -168,7 +149,25 @@ void ForgetClasses(Args& args) {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, platform::win32::Utf8ToWide(key.AsString()).c_str());
 }
 
-struct Host {};
+// The handles the process holds. Wine's GetProcessHandleCount answers 0:
+// the handle values are tried one by one instead, as far as a process of
+// this kind ever numbers them.
+int32_t HandleCount() {
+    constexpr uintptr_t kLastHandle = 0x10000;
+    int32_t count = 0;
+    for (uintptr_t value = 4; value < kLastHandle; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    }
+    return count;
+}
+
+// The host's root for one connection: the application host's listener
+// port, 0 in a host of one caller.
+struct Host {
+    uint16_t listenerPort = 0;
+};
 const bridge::ServedClass<Host> kHost{
     std::string(host_root::kClassName),
     {
@@ -178,6 +177,10 @@ const bridge::ServedClass<Host> kHost{
         {host_root::kCaptureRegistration,
          [](Host&, Args& args) { return CaptureRegistration(args); }},
         {host_root::kForgetClasses, [](Host&, Args& args) { ForgetClasses(args); }},
+        {host_root::kListenerPort,
+         [](Host& host) { return static_cast<int32_t>(host.listenerPort); }},
+        {host_root::kLoadedLibraries, [](Host&) { return Variant(LoadedLibraries()); }},
+        {host_root::kHandleCount, [](Host&) { return HandleCount(); }},
     }};
 
 // The prefix as the bridge needs it: the platform's ProgIDs name the
@@ -199,6 +202,10 @@ bool Prepare() {
 
 }  // namespace
 
+Value HostRoot(uint16_t listenerPort) {
+    return bridge::Serve(kHost, Host{listenerPort});
+}
+
 }  // namespace wine_bridge
 
 extern "C" {
@@ -209,14 +216,18 @@ int STDAPICALLTYPE MorvanePreparePrefix() {
 }
 
 // MorvaneWindowsHost.exe: hands the server that started it the host and
-// serves it until the server ends the connection.
+// serves it until the server ends the connection; the host of a COM+
+// application serves every caller until it ends (ApplicationHost.h).
 int STDAPICALLTYPE MorvaneWindowsHost() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 3;
     int status = 0;
     try {
         wine_bridge::Prepare();
-        wine_bridge::ConnectThread(bridge::Serve(wine_bridge::kHost, wine_bridge::Host{})).Serve();
+        if (wine_bridge::IsApplicationHost())
+            status = wine_bridge::ServeApplication();
+        else
+            wine_bridge::ConnectThread(wine_bridge::HostRoot(0)).Serve();
     } catch (const platform::ComError&) {
         status = 2;
     }

@@ -164,7 +164,7 @@ std::shared_ptr<ComObject> EmulatedActivation::CreateObjectByClsid(const std::st
 
 std::shared_ptr<ComObject> EmulatedActivation::CreateFromLibrary(const ClassEntry& entry) {
     if (LibraryKindOfClass(entry) == LibraryKind::Windows)
-        return SystemWindowsHosting().CreateObject(entry);
+        return SystemWindowsHosting().CreateObject(entry, serverFolder_());
     std::shared_ptr<LoadedLibrary> library = LoadClassLibrary(entry.libraryPath);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->FindExport(kDllGetClassObject));

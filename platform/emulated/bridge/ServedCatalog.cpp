@@ -67,6 +67,8 @@ const ServedClass<Catalog> kCatalog{
         {Method, "InstallComponent", Takes(4), InstallComponent},
         {Method, "RefreshComponents", Takes(0), [](Catalog& c) { c->RefreshComponents(); }},
         {Method, "CreateServiceForApplication", Takes(8), CreateService},
+        {Method, "ShutdownApplication", Takes(1),
+         [](Catalog& c, Args& args) { c->ShutdownApplication(args.Text(0)); }},
     }};
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/emulated/catalog/CatalogObjects.h"
 
 #include <deque>
+#include <utility>
 
 #include "platform/ComError.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
@@ -40,10 +41,19 @@ class ApplicationObject : public catalog::CatalogObject {
     Variant Name() override { return catalog_store::ApplicationName(application_->properties); }
     Variant Value(const std::string& property) override {
         auto found = application_->properties.find(property);
-        return found == application_->properties.end() ? Variant() : found->second;
+        if (found != application_->properties.end())
+            return found->second;
+        return property == kShutdownAfter ? Variant(kDefaultShutdownAfter) : Variant();
     }
     void SetValue(const std::string& property, const Variant& value) override {
-        application_->properties[property] = value;
+        if (property == kShutdownAfter) {
+            const int32_t minutes = value.ToInt32();
+            if (minutes < 0 || minutes > kLongestShutdownAfter)
+                throw ComError(hresult::E_INVALIDARG, "The parameter is incorrect.");
+            application_->properties[property] = Variant(minutes);
+        } else {
+            application_->properties[property] = value;
+        }
         application_->changed = true;
     }
 
@@ -86,6 +96,7 @@ class ApplicationsCollection : public catalog::CatalogCollection {
         });
         if ((*position)->id) {
             removed_.push_back(*(*position)->id);
+            removedNames_.push_back(catalog_store::ApplicationName((*position)->properties));
         }
         items_.erase(position);
     }
@@ -97,6 +108,9 @@ class ApplicationsCollection : public catalog::CatalogCollection {
             const int32_t changes = SaveAll(uninstalled);
             transaction.Commit();
             removed_.clear();
+            // A removed application's process ends with it.
+            for (const std::string& name : std::exchange(removedNames_, {}))
+                SystemWindowsHosting().ShutdownApplication(db_->folder(), name);
             SystemWindowsHosting().ForgetClasses(uninstalled);
             return changes;
         });
@@ -133,6 +147,7 @@ class ApplicationsCollection : public catalog::CatalogCollection {
     std::shared_ptr<ServerDb> db_;
     std::deque<std::shared_ptr<PendingApplication>> items_;
     std::vector<int64_t> removed_;
+    std::vector<std::string> removedNames_;
 };
 
 class AdminCatalogObject : public catalog::AdminCatalog {
@@ -154,6 +169,10 @@ class AdminCatalogObject : public catalog::AdminCatalog {
                                      const std::string& startType, const std::string& errorControl,
                                      const std::string& dependencies, const std::string& runAs,
                                      const std::string& password, bool desktopOk) override;
+    void ShutdownApplication(const std::string& application) override {
+        ExistingApplication(application);
+        SystemWindowsHosting().ShutdownApplication(db_->folder(), application);
+    }
 
   private:
     int64_t ExistingApplication(const std::string& application) {
@@ -228,6 +247,18 @@ void AdminCatalogObject::CreateServiceForApplication(
 }
 
 }  // namespace
+
+int32_t ApplicationShutdownAfter(ServerDb& db, const std::string& application) {
+    const std::optional<int64_t> id = catalog_store::FindApplication(db, application);
+    if (!id)
+        return kDefaultShutdownAfter;
+    for (const catalog_store::StoredApplication& stored : catalog_store::ReadApplications(db)) {
+        auto found = stored.properties.find(kShutdownAfter);
+        if (stored.id == *id && found != stored.properties.end() && found->second.IsInt32())
+            return found->second.AsInt32();
+    }
+    return kDefaultShutdownAfter;
+}
 
 EmulatedCatalog::EmulatedCatalog(Activation& activation, std::function<std::string()> serverFolder)
     : activation_(activation), serverFolder_(std::move(serverFolder)) {}

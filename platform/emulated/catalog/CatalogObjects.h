@@ -19,7 +19,10 @@
 // application; removing an application takes its classes and its service
 // with it. Planted faults: catalog.create, catalog.populate,
 // catalog.savechanges, catalog.installcomponent, catalog.createservice and
-// catalog.remove (the application's name stands for the URL).
+// catalog.remove (the application's name stands for the URL). Every
+// application is a server application: its classes run in its one process
+// (WindowsHosting.h), which ShutdownApplication and the application's
+// removal end, and which ends after "ShutdownAfter" idle minutes.
 namespace platform::emulated {
 
 namespace catalog_error {
@@ -40,6 +43,15 @@ struct CatalogService {
     std::string runAs;
     bool desktopOk = false;
 };
+
+// "ShutdownAfter": the minutes an application's process stays idle before
+// it ends, 3 unless set, from 0 (at once) to 1440 (a day).
+inline constexpr const char* kShutdownAfter = "ShutdownAfter";
+inline constexpr int32_t kDefaultShutdownAfter = 3;
+inline constexpr int32_t kLongestShutdownAfter = 1440;
+// The application's ShutdownAfter; the default for an application that
+// does not exist. Database failures throw ServerError.
+int32_t ApplicationShutdownAfter(ServerDb& db, const std::string& application);
 
 // One application as "morvane-lab catalog list" shows it.
 struct CatalogApplication {

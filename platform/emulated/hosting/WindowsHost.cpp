@@ -14,10 +14,14 @@ constexpr int kCallLimitMs = 60000;
 // How long an ended channel's host may take to leave before it is killed.
 constexpr int kLeaveLimitMs = 5000;
 
+}  // namespace
+
 int CallLimitMs() {
     const char* text = std::getenv("MORVANE_HOST_CALL_LIMIT_MS");
     return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : kCallLimitMs;
 }
+
+namespace {
 
 thread_local std::shared_ptr<WindowsHost> threadHost;
 
@@ -35,7 +39,22 @@ std::shared_ptr<WindowsHost> WindowsHost::ForThisThread() {
 
 WindowsHost::WindowsHost(LaunchedHost launched)
     : process_(launched.process),
+      owned_(true),
+      end_([process = launched.process] {
+          if (!WaitForChild(process, 0))
+              KillChild(process);
+      }),
       channel_(std::move(launched.channel)),
+      root_(channel_->PeerRoot()) {
+    channel_->SetWaitLimit(CallLimitMs());
+}
+
+WindowsHost::WindowsHost(std::unique_ptr<bridge::Channel> channel, pid_t process,
+                         std::function<void()> end)
+    : process_(process),
+      owned_(false),
+      end_(std::move(end)),
+      channel_(std::move(channel)),
       root_(channel_->PeerRoot()) {
     channel_->SetWaitLimit(CallLimitMs());
 }
@@ -43,7 +62,7 @@ WindowsHost::WindowsHost(LaunchedHost launched)
 WindowsHost::~WindowsHost() {
     root_.reset();
     channel_->Close();
-    if (process_ > 0 && !WaitForChild(process_, kLeaveLimitMs))
+    if (owned_ && process_ > 0 && !WaitForChild(process_, kLeaveLimitMs))
         KillChild(process_);
 }
 
@@ -70,8 +89,7 @@ int32_t WindowsHost::MemberId(bridge::RemoteObject& object, const std::string& c
 void WindowsHost::End() {
     channel_->Close();
     if (process_ > 0) {
-        if (!WaitForChild(process_, 0))
-            KillChild(process_);
+        end_();
         process_ = 0;
     }
 }

@@ -49,19 +49,22 @@ std::unique_ptr<bridge::Socket> AwaitHost(bridge::Listener& listener, pid_t proc
 
 }  // namespace
 
-LaunchedHost LaunchWindowsHost() {
+LaunchedHost LaunchWindowsHost(const HostStart& start) {
     const std::string prefix = wine::PrefixFolder();
     const std::string bin = wine::WindowsBinFolder();
     if (!std::filesystem::exists(std::filesystem::path(prefix) / "system.reg"))
         wine::PreparePrefix(prefix, bin);
     bridge::Listener listener;
-    const std::string token = bridge::NewIntroductionToken();
     LaunchedHost host;
-    host.process = wine::StartWindowsProgram(
-        bin + "/" + wine::kWindowsHostProgram, {},
-        wine::WineEnvironment(prefix, bridge::ConnectionEnvironment(listener.Port(), token)), true);
+    host.token = bridge::NewIntroductionToken();
+    std::map<std::string, std::string> environment =
+        bridge::ConnectionEnvironment(listener.Port(), host.token);
+    environment.insert(start.environment.begin(), start.environment.end());
+    host.process = wine::StartWindowsProgram(bin + "/" + wine::kWindowsHostProgram, {},
+                                             wine::WineEnvironment(prefix, environment), true,
+                                             start.ownSession);
     try {
-        host.channel = bridge::Channel::Accept(AwaitHost(listener, host.process), token,
+        host.channel = bridge::Channel::Accept(AwaitHost(listener, host.process), host.token,
                                                kIntroductionLimitMs, served::PlatformRoot());
         if (!host.channel->PeerRoot())
             ThrowStartFailure("handed over no host");

@@ -2,7 +2,9 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/bridge/BridgeChannel.h"
 
@@ -16,11 +18,22 @@ namespace platform::emulated {
 struct LaunchedHost {
     pid_t process = 0;
     std::unique_ptr<bridge::Channel> channel;
+    // The token the host was introduced with.
+    std::string token;
+};
+
+// What a host is started with besides what every host gets.
+struct HostStart {
+    // Added to the host's environment.
+    std::map<std::string, std::string> environment;
+    // A session of its own: the host outlives the process that starts it
+    // and is no part of that process's group.
+    bool ownSession = false;
 };
 
 // Starts a host and waits for its introduction. A host that cannot start,
 // ends before it connects, takes too long or fails its introduction throws
 // CO_E_SERVER_EXEC_FAILURE; its process is gone then.
-LaunchedHost LaunchWindowsHost();
+LaunchedHost LaunchWindowsHost(const HostStart& start = {});
 
 }  // namespace platform::emulated

@@ -1,5 +1,6 @@
-// The Windows libraries' side of activation: each runs in this thread's
-// Windows host.
+// The Windows libraries' side of activation: a class of a COM+ application
+// runs in the application's process, any other class and every export in
+// this thread's Windows host.
 #include "platform/emulated/activation/WindowsHosting.h"
 
 #include <variant>
@@ -9,6 +10,7 @@
 #include "platform/bridge/BridgeRoots.h"
 #include "platform/emulated/activation/ActivationApartment.h"
 #include "platform/emulated/activation/ActivationLibrary.h"
+#include "platform/emulated/hosting/ApplicationProcess.h"
 #include "platform/emulated/hosting/CapturedRegistration.h"
 #include "platform/emulated/hosting/HostedObject.h"
 #include "platform/emulated/hosting/WindowsHost.h"
@@ -50,18 +52,51 @@ int32_t RunExportInHost(WindowsHost& host, const Value& library, const std::stri
     return host.Invoke(host_root::kRunExport, args).AsVariant().AsInt32();
 }
 
+// A new instance of the class in the host.
+std::shared_ptr<ComObject> CreateInHost(const std::shared_ptr<WindowsHost>& host,
+                                        const ClassEntry& entry) {
+    std::vector<Value> args{Value(wine::WindowsPath(entry.libraryPath)), Value(entry.clsid),
+                            Value(0)};
+    Value instance = host->Invoke(host_root::kCreateInstance, args);
+    if (!instance.IsObject() || !instance.object->AsRemote())
+        bridge::ThrowInvalidData("CreateInstance answered without an instance");
+    return std::make_shared<ApartmentObject>(
+        nullptr,
+        NewHostedObject(host, entry, std::move(instance.object), args[2].AsVariant().AsInt32()));
+}
+
+// Whether a creation failed because the application's host was ending or
+// gone before it made anything: the creation is tried once more, in the
+// host that follows. A host that did not answer in time fails the creation.
+bool HostWasEnding(const ComError& error) {
+    return error.number() == host_root::kServerStopping ||
+           error.number() == bridge::error_number::kServerUnavailable;
+}
+
 class HostedLibraries final : public WindowsHosting {
   public:
-    std::shared_ptr<ComObject> CreateObject(const ClassEntry& entry) override {
-        std::shared_ptr<WindowsHost> host = WindowsHost::ForThisThread();
-        std::vector<Value> args{Value(wine::WindowsPath(entry.libraryPath)), Value(entry.clsid),
-                                Value(0)};
-        Value instance = host->Invoke(host_root::kCreateInstance, args);
-        if (!instance.IsObject() || !instance.object->AsRemote())
-            bridge::ThrowInvalidData("CreateInstance answered without an instance");
-        return std::make_shared<ApartmentObject>(
-            nullptr, NewHostedObject(host, entry, std::move(instance.object),
-                                     args[2].AsVariant().AsInt32()));
+    std::shared_ptr<ComObject> CreateObject(const ClassEntry& entry,
+                                            const std::string& serverFolder) override {
+        if (!entry.application)
+            return CreateInHost(WindowsHost::ForThisThread(), entry);
+        std::shared_ptr<WindowsHost> host =
+            ApplicationHostOfThisThread(serverFolder, *entry.application);
+        try {
+            return CreateInHost(host, entry);
+        } catch (const ComError& error) {
+            if (!HostWasEnding(error))
+                throw;
+        }
+        return CreateInHost(ApplicationHostOfThisThread(serverFolder, *entry.application), entry);
+    }
+
+    void ShutdownApplication(const std::string& serverFolder,
+                             const std::string& application) override {
+        EndApplicationHost(serverFolder, application);
+    }
+
+    void EndApplications(const std::string& serverFolder) override {
+        EndApplicationHosts(serverFolder);
     }
 
     int32_t RunExport(const std::string& libraryPath, const std::string& exportName) override {

@@ -49,8 +49,10 @@ std::string WineLoader() {
 }
 
 // Starts words[0] (found on PATH) with the words as its arguments.
-pid_t Spawn(std::vector<std::string> words, std::vector<std::string> environment, bool quiet) {
+pid_t Spawn(std::vector<std::string> words, std::vector<std::string> environment, bool quiet,
+            bool ownSession = false) {
     ChildLaunch launch;
+    launch.newSession = ownSession;
     launch.words = std::move(words);
     launch.environment = std::move(environment);
     if (quiet)
@@ -108,10 +110,11 @@ ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::s
 }
 
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
-                          const std::vector<std::string>& environment, bool quiet) {
+                          const std::vector<std::string>& environment, bool quiet,
+                          bool ownSession) {
     std::vector<std::string> words{WineLoader(), program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    return Spawn(std::move(words), environment, quiet);
+    return Spawn(std::move(words), environment, quiet, ownSession);
 }
 
 void AwaitSessionEnd(const std::string& prefixFolder) {

@@ -44,9 +44,11 @@ ProgramRun OnTheRunsDesktop(const std::string& program, const std::vector<std::s
 // Starts the Windows program (a Linux path, or a program of the prefix by
 // its name) with its arguments under Wine (ChildProcess.h waits for it and
 // ends it). quiet: its standard streams go to /dev/null instead of this
-// process's. A loader that cannot be started throws CO_E_SERVER_EXEC_FAILURE.
+// process's; ownSession: it runs in a session of its own. A loader that
+// cannot be started throws CO_E_SERVER_EXEC_FAILURE.
 pid_t StartWindowsProgram(const std::string& program, const std::vector<std::string>& arguments,
-                          const std::vector<std::string>& environment, bool quiet);
+                          const std::vector<std::string>& environment, bool quiet,
+                          bool ownSession = false);
 
 // Waits until the prefix's Wine session (its server and services) has
 // ended, at most half a minute.

@@ -136,6 +136,11 @@ void EmulatedEventSources::RemoveSource(const std::string& source) {
     });
 }
 
+bool EmulatedEventSources::SourceExists(const std::string& source) {
+    return OnServer(serverFolder_(),
+                    [&](ServerDb& db) { return FindEventSource(db, source).has_value(); });
+}
+
 }  // namespace platform::emulated
 
 namespace platform {

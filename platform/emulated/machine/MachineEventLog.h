@@ -63,6 +63,7 @@ class EmulatedEventSources final : public EventSources {
     void RegisterSource(const std::string& source, const std::string& messageFile,
                         uint32_t typesSupported) override;
     void RemoveSource(const std::string& source) override;
+    bool SourceExists(const std::string& source) override;
 
   private:
     std::function<std::string()> serverFolder_;

@@ -197,6 +197,10 @@ TEST_F(ChannelPair, ObjectsAreCalledLateBoundAndReleasedWithTheirLastReference) 
     Call(FarRoot(), kKeep, {Value()});  // the release went before this request
     EXPECT_EQ(*farSide->alive, 0);
     EXPECT_EQ(far->HandedOutObjects(), 1u) << "only the root stays handed out";
+    // An object lent for one call is given back before the call's reply.
+    Call(FarRoot(), kOwn,
+         {bridge::Serve(kCounter, std::make_shared<CounterState>(nearSide->alive))});
+    EXPECT_EQ(near->HandedOutObjects(), 1u) << "the far side kept an object lent for one call";
 }
 
 TEST_F(ChannelPair, ObjectsHandedOutOnOneConnectionAreEachTheirOwn) {

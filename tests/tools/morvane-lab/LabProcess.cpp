@@ -6,6 +6,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/emulated/activation/WindowsHosting.h"
 #include "platform/emulated/machine/ChildProcess.h"
 
 namespace labtest {
@@ -37,24 +38,40 @@ std::string LabServer::Scrub(std::string text) const {
 
 LabServer::LabServer() : folder_(temp_.File("server")) {}
 
+LabServer::~LabServer() {
+    platform::emulated::SystemWindowsHosting().EndApplications(folder_);
+}
+
 LabResult LabServer::Run(const std::vector<std::string>& arguments) const {
-    platform::emulated::ChildLaunch launch;
-    launch.words = {MORVANE_LAB_PROGRAM};
-    launch.words.insert(launch.words.end(), arguments.begin(), arguments.end());
-    launch.environment = platform::emulated::EnvironmentWith({{"MORVANE_SERVER", folder_}});
-    launch.output = temp_.File("stdout.txt");
-    launch.error = temp_.File("stderr.txt");
-    LabResult result;
-    try {
-        result.exitCode =
-            platform::emulated::WaitForChild(platform::emulated::StartChild(launch), -1)->status;
-    } catch (const std::system_error& error) {
-        ADD_FAILURE() << "could not run morvane-lab: " << error.what();
-        return result;
+    return RunAtOnce({arguments}).front();
+}
+
+std::vector<LabResult> LabServer::RunAtOnce(
+    const std::vector<std::vector<std::string>>& commands) const {
+    std::vector<platform::emulated::ChildLaunch> launches(commands.size());
+    std::vector<std::optional<pid_t>> processes(commands.size());
+    for (size_t i = 0; i < commands.size(); ++i) {
+        launches[i].words = {MORVANE_LAB_PROGRAM};
+        launches[i].words.insert(launches[i].words.end(), commands[i].begin(), commands[i].end());
+        launches[i].environment =
+            platform::emulated::EnvironmentWith({{"MORVANE_SERVER", folder_}});
+        launches[i].output = temp_.File("stdout" + std::to_string(i) + ".txt");
+        launches[i].error = temp_.File("stderr" + std::to_string(i) + ".txt");
+        try {
+            processes[i] = platform::emulated::StartChild(launches[i]);
+        } catch (const std::system_error& error) {
+            ADD_FAILURE() << "could not run morvane-lab: " << error.what();
+        }
     }
-    result.out = testsupport::ReadFile(launch.output);
-    result.err = testsupport::ReadFile(launch.error);
-    return result;
+    std::vector<LabResult> results(commands.size());
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (!processes[i])
+            continue;
+        results[i].exitCode = platform::emulated::WaitForChild(*processes[i], -1)->status;
+        results[i].out = testsupport::ReadFile(launches[i].output);
+        results[i].err = testsupport::ReadFile(launches[i].error);
+    }
+    return results;
 }
 
 LabResult LabServer::Ok(const std::vector<std::string>& arguments) const {

@@ -25,6 +25,10 @@ struct LabResult {
 class LabServer {
   public:
     LabServer();
+    // The server's application processes end with it.
+    ~LabServer();
+    LabServer(const LabServer&) = delete;
+    LabServer& operator=(const LabServer&) = delete;
     // The server folder (not created until "init" runs).
     const std::string& folder() const { return folder_; }
     // A folder of its own for other files of a test.
@@ -34,6 +38,8 @@ class LabServer {
     LabResult Run(const std::vector<std::string>& arguments) const;
     // The same, failing the test unless the exit code is 0.
     LabResult Ok(const std::vector<std::string>& arguments) const;
+    // Several morvane-lab processes at once; their results in order.
+    std::vector<LabResult> RunAtOnce(const std::vector<std::vector<std::string>>& commands) const;
 
     // The text with the temporary folder's path replaced by "<temp>", so
     // that failure messages never show paths of this machine.

@@ -110,6 +110,27 @@ TEST_F(CatalogApplications, RemoveTakesThePositionAndInvalidPositionsFail) {
     EXPECT_NE(ListJson().find("\"name\":\"B\""), std::string::npos);
 }
 
+TEST_F(CatalogApplications, ShutdownAfterIsThreeMinutesUntilSetAndAtMostADay) {
+    AddApplication("Morvane");
+    auto applications = catalog_->CreateCatalog()->GetCollection("Applications");
+    applications->Populate();
+    auto application = applications->Item(0);
+    EXPECT_EQ(application->Value("ShutdownAfter"), Variant(3));
+    for (int32_t refused : {-1, 1441}) {
+        EXPECT_EQ(ErrorOf([&] { application->SetValue("ShutdownAfter", Variant(refused)); }),
+                  platform::hresult::E_INVALIDARG)
+            << refused;
+    }
+    application->SetValue("ShutdownAfter", Variant("0"));
+    applications->SaveChanges();
+    EXPECT_EQ(ApplicationShutdownAfter(*db_, "MORVANE"), 0);
+    EXPECT_EQ(ApplicationShutdownAfter(*db_, "Other"), 3);
+    // Shut down with no process running changes nothing; an unknown name fails.
+    catalog_->CreateCatalog()->ShutdownApplication("morvane");
+    EXPECT_EQ(ErrorOf([&] { catalog_->CreateCatalog()->ShutdownApplication("Other"); }),
+              catalog_error::kObjectDoesNotExist);
+}
+
 TEST_F(CatalogApplications, UnknownCollectionIsAnError) {
     EXPECT_NE(ErrorOf([&] { catalog_->CreateCatalog()->GetCollection("Roles"); }), 0);
 }

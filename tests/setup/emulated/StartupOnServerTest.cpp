@@ -7,7 +7,7 @@
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
 #include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/machine/MachineFacts.h"
-#include "platform/emulated/machine/SystemInfoObjects.h"
+#include "platform/emulated/directory/SystemInfoObjects.h"
 #include "setup/InstallForm.h"
 #include "setup/basGlobals.h"
 #include "tests/setup/FakePorts.h"

@@ -3,8 +3,8 @@
 #include "platform/ComError.h"
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/directory/DirectoryAdoConnection.h"
+#include "platform/emulated/directory/SystemInfoObjects.h"
 #include "platform/emulated/machine/MachineFacts.h"
-#include "platform/emulated/machine/SystemInfoObjects.h"
 #include "tests/setup/emulated/EmulatedServerFixture.h"
 
 using namespace platform::emulated;

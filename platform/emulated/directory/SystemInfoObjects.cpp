@@ -1,4 +1,4 @@
-#include "platform/emulated/machine/SystemInfoObjects.h"
+#include "platform/emulated/directory/SystemInfoObjects.h"
 
 #include "platform/ComError.h"
 #include "platform/Text.h"

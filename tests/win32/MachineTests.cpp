@@ -140,9 +140,10 @@ std::pair<DWORD, std::string> SourceValue(const wchar_t* name) {
     return {type, type == REG_DWORD ? std::to_string(number) : platform::win32::WideToUtf8(data)};
 }
 
-// The COM+ installation registers the sink's event source, with the library
-// in the current folder as its message file, also where the catalog fails
-// (as under wine); the complete uninstall's step removes it, once or twice.
+// An installation the catalog refuses (as under wine) leaves no event
+// source behind; start-up's addition for an application without one writes
+// the library in the current folder as its message file, once however often
+// it runs; the complete uninstall's step removes it, once or twice.
 void EventSource() {
     setup::forms::TextBox txtErr{"txtErr"};
     setup::forms::CommandButton command3{"Command3"};
@@ -151,6 +152,10 @@ void EventSource() {
     setup::ComPlus::ComPlusPorts ports{platform::catalog::SystemCatalog(), files, log,
                                        platform::SystemEventSources()};
     setup::ComPlus::InstallComPlusApp(ports, "Morvane", "tester");
+    check::Expect("a refused installation leaves no source",
+                  SourceValue(L"TypesSupported").first == 0);
+    setup::ComPlus::AddMissingEventSource(ports, "Morvane", "tester");
+    setup::ComPlus::AddMissingEventSource(ports, "Morvane", "tester");
     const auto library = files.JoinPath(files.CurrentDirectory(), "Morvane.dll");
     check::Expect(
         "EventMessageFile names the library in the current folder",

@@ -18,7 +18,7 @@ using nlohmann::json;
 
 namespace {
 
-constexpr int kProtocolVersion = 2;
+constexpr int kProtocolVersion = 3;
 
 json ErrorOf(int32_t number, const std::string& description) {
     return json::array({number, description});
@@ -26,6 +26,17 @@ json ErrorOf(int32_t number, const std::string& description) {
 
 int32_t HandleArgument(const Value& value) {
     return value.AsVariant().AsInt32();
+}
+
+// Whether a call's arguments are all names, passed by value: the calls
+// whose results a member may declare the same for the same arguments.
+bool AllNames(const std::vector<Value>& args, const std::vector<bool>& byRef) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].kind != Value::Kind::Variant || !args[i].variant.IsString() ||
+            (i < byRef.size() && byRef[i]))
+            return false;
+    }
+    return true;
 }
 
 // Counts a level of nesting while it lives.
@@ -41,6 +52,12 @@ class Nested {
 };
 
 }  // namespace
+
+// What a request gives: its values, and whether the caller may keep them.
+struct Channel::Answer {
+    std::vector<Value> values;
+    bool kept = false;
+};
 
 struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     explicit Core(std::unique_ptr<Socket> s) : socket(std::move(s)) {}
@@ -158,15 +175,18 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     // --- requests
-    void Reply(int64_t id, const std::vector<Value>& results) {
-        Send(json{{"k", "r"}, {"i", id}, {"v", EncodeValues(results, *this)}});
+    void Reply(int64_t id, const Answer& answer) {
+        json reply{{"k", "r"}, {"i", id}, {"v", EncodeValues(answer.values, *this)}};
+        if (answer.kept)
+            reply["s"] = true;
+        Send(reply);
     }
     void ReplyError(int64_t id, int32_t number, const std::string& description) {
         Send(json{{"k", "r"}, {"i", id}, {"e", ErrorOf(number, description)}});
     }
-    std::vector<Value> Run(const std::string& op, std::vector<Value>& args) {
+    Answer Run(const std::string& op, std::vector<Value>& args) {
         if (op == "ids")
-            return RunMemberId(args);
+            return {RunMemberId(args)};
         if (op == "invoke")
             return RunInvoke(args);
         ThrowInvalidData("an unknown request \"" + op + "\"");
@@ -178,8 +198,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         return {Value(object->MemberId(args[1].AsVariant().AsString()))};
     }
     // [handle, member, kind, by-reference flags, arguments...] gives
-    // [result, new values of the by-reference arguments...].
-    std::vector<Value> RunInvoke(std::vector<Value>& args) {
+    // [result, new values of the by-reference arguments...], and says
+    // whether the caller may keep the result (LocalObject::KeepsResult).
+    Answer RunInvoke(std::vector<Value>& args) {
         if (args.size() < 4)
             ThrowInvalidData("\"invoke\" without its target");
         std::shared_ptr<LocalObject> object = HandedOut(HandleArgument(args[0]));
@@ -190,12 +211,14 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             byRef.push_back(flag.IsBool() && flag.AsBool());
         std::vector<Value> callArgs(std::make_move_iterator(args.begin() + 4),
                                     std::make_move_iterator(args.end()));
-        std::vector<Value> results{object->Invoke(member, kind, callArgs, byRef)};
+        const bool names = AllNames(callArgs, byRef);
+        Answer answer{{object->Invoke(member, kind, callArgs, byRef)}};
+        answer.kept = names && object->KeepsResult(member, kind, callArgs.size());
         for (size_t i = 0; i < callArgs.size() && i < byRef.size(); ++i) {
             if (byRef[i])
-                results.push_back(std::move(callArgs[i]));
+                answer.values.push_back(std::move(callArgs[i]));
         }
-        return results;
+        return answer;
     }
     void ServeRequest(const json& message) {
         const int64_t id = IntegerMember(message, "i");
@@ -203,8 +226,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         Nested serving(nesting);
         try {
             std::vector<Value> args = DecodeValues(ArrayMember(message, "a"), *this);
-            std::vector<Value> results = Run(op, args);
-            Reply(id, results);
+            Reply(id, Run(op, args));
             return;
         } catch (const platform::ComError& error) {
             if (error.number() == error_number::kInvalidDataPacket || !open)
@@ -246,7 +268,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         }
     }
 
-    std::vector<Value> Call(const std::string& op, std::vector<Value> args) {
+    Answer Call(const std::string& op, std::vector<Value> args) {
         if (!open)
             ThrowServerUnavailable("the connection is closed");
         if (nesting >= kMaxCallNesting)
@@ -266,7 +288,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             return TakeReply(*message, id);
         }
     }
-    std::vector<Value> TakeReply(const json& reply, int64_t id) {
+    Answer TakeReply(const json& reply, int64_t id) {
         try {
             if (IntegerMember(reply, "i") != id)
                 ThrowInvalidData("a reply to another request");
@@ -278,7 +300,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
                 throw platform::ComError((*error)[0].get<int32_t>(),
                                          (*error)[1].get<std::string>());
             }
-            return DecodeValues(ArrayMember(reply, "v"), *this);
+            return {DecodeValues(ArrayMember(reply, "v"), *this), reply.contains("s")};
         } catch (const platform::ComError& failure) {
             if (failure.number() == error_number::kInvalidDataPacket && open)
                 Abort(failure);
@@ -394,7 +416,7 @@ std::shared_ptr<Channel::Core> RemoteObject::Live() const {
 
 int32_t RemoteObject::MemberId(const std::string& name) {
     std::vector<Value> results =
-        Live()->Call("ids", {Value(static_cast<int32_t>(handle_)), Value(name)});
+        Live()->Call("ids", {Value(static_cast<int32_t>(handle_)), Value(name)}).values;
     if (results.size() != 1)
         ThrowInvalidData("\"ids\" answered without an identifier");
     return results[0].AsVariant().AsInt32();
@@ -402,6 +424,13 @@ int32_t RemoteObject::MemberId(const std::string& name) {
 
 Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
                            const std::vector<bool>& byRef) {
+    std::optional<std::string> key;
+    if (AllNames(args, byRef)) {
+        key = KeptKey(memberId, kind, args);
+        std::lock_guard lock(keptMutex_);
+        if (auto found = kept_.find(*key); found != kept_.end())
+            return found->second;
+    }
     std::vector<Value> request{Value(static_cast<int32_t>(handle_)), Value(memberId),
                                Value(static_cast<int32_t>(kind))};
     platform::Variant::Array flags;
@@ -409,7 +438,8 @@ Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& 
         flags.emplace_back(i < byRef.size() && byRef[i]);
     request.emplace_back(platform::Variant(std::move(flags)));
     request.insert(request.end(), args.begin(), args.end());
-    std::vector<Value> results = Live()->Call("invoke", std::move(request));
+    Channel::Answer answer = Live()->Call("invoke", std::move(request));
+    std::vector<Value>& results = answer.values;
     if (results.empty())
         ThrowInvalidData("\"invoke\" answered without a result");
     size_t next = 1;
@@ -420,7 +450,21 @@ Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& 
             ThrowInvalidData("\"invoke\" answered without an argument passed by reference");
         args[i] = std::move(results[next++]);
     }
+    if (answer.kept && key) {
+        std::lock_guard lock(keptMutex_);
+        kept_.emplace(std::move(*key), results[0]);
+    }
     return std::move(results[0]);
+}
+
+std::string RemoteObject::KeptKey(int32_t memberId, uint16_t kind,
+                                  const std::vector<Value>& names) {
+    std::string key = std::to_string(memberId) + "/" + std::to_string(kind);
+    for (const Value& name : names) {
+        key += '\0';
+        key += name.variant.AsString();
+    }
+    return key;
 }
 
 }  // namespace bridge

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -26,7 +27,9 @@ using enum bridge::MemberKind;
 namespace {
 
 // A counter: "Count" reads it, "Add" adds its argument, "Twice" doubles a
-// by-reference argument; alive counts the counters that exist.
+// by-reference argument, "Part" counts its call and gives a counter of its
+// own (the same for the same name; "bad" fails); alive counts the counters
+// that exist.
 struct CounterState {
     explicit CounterState(std::shared_ptr<int> a) : alive(std::move(a)) { ++*alive; }
     ~CounterState() { --*alive; }
@@ -34,6 +37,13 @@ struct CounterState {
     int32_t count = 0;
 };
 using Counter = std::shared_ptr<CounterState>;
+extern const bridge::ServedClass<Counter> kCounter;
+Value PartOf(Counter& counter, Args& args) {
+    ++counter->count;
+    if (args.Text(0) == "bad")
+        throw ComError(platform::hresult::E_FAIL, "no such part");
+    return bridge::Serve(kCounter, std::make_shared<CounterState>(counter->alive));
+}
 const bridge::ServedClass<Counter> kCounter{
     "Counter",
     {
@@ -41,6 +51,7 @@ const bridge::ServedClass<Counter> kCounter{
         {Method, "Add", Takes(1), [](Counter& c, Args& args) { return c->count += args.Int(0); }},
         {Method, "Twice", Takes(1),
          [](Counter&, Args& args) { args.Return(0, Value(args.Int(0) * 2)); }},
+        {Get, "Part", Takes(1), PartOf, bridge::kSameForSameNames},
     }};
 
 // Each side's root: makes counters, keeps a by-reference argument as it
@@ -201,6 +212,36 @@ TEST_F(ChannelPair, ObjectsAreCalledLateBoundAndReleasedWithTheirLastReference) 
     Call(FarRoot(), kOwn,
          {bridge::Serve(kCounter, std::make_shared<CounterState>(nearSide->alive))});
     EXPECT_EQ(near->HandedOutObjects(), 1u) << "the far side kept an object lent for one call";
+}
+
+TEST_F(ChannelPair, AResultTheSameForTheSameNamesIsAskedOnceAndFailuresAndPositionsEveryTime) {
+    auto counter = MakeCounter();
+    const int32_t part = counter->MemberId("Part");
+    struct Case {
+        Value argument;
+        bool asked;
+    };
+    const Case cases[] = {
+        {Value("a"), true}, {Value("a"), false},  {Value("b"), true},   {Value(0), true},
+        {Value(0), true},   {Value("bad"), true}, {Value("bad"), true}, {Value("a"), false},
+    };
+    std::map<std::string, std::shared_ptr<bridge::Object>> first;
+    for (const Case& c : cases) {
+        const int32_t before = Invoke(*counter, "Count");
+        std::vector<Value> args{c.argument};
+        try {
+            const Value got = counter->Invoke(part, bridge::invoke_kind::kPropertyGet, args);
+            if (c.argument.variant.IsString()) {
+                auto [kept, added] = first.emplace(c.argument.variant.AsString(), got.object);
+                EXPECT_EQ(added, c.asked);
+                EXPECT_EQ(kept->second, got.object) << "a name gave another object";
+            }
+        } catch (const ComError& error) {
+            EXPECT_EQ(error.description(), "no such part");
+        }
+        EXPECT_EQ(Invoke(*counter, "Count") - before, c.asked ? 1 : 0)
+            << c.argument.variant.AppendToEmptyString();
+    }
 }
 
 TEST_F(ChannelPair, ObjectsHandedOutOnOneConnectionAreEachTheirOwn) {

@@ -1,5 +1,6 @@
 #include "platform/bridge/BridgeChannel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 #include <map>
@@ -19,6 +20,8 @@ using nlohmann::json;
 namespace {
 
 constexpr int kProtocolVersion = 3;
+// How much a read asks for beyond the frame at hand.
+constexpr size_t kReceiveChunk = 16 * 1024;
 
 json ErrorOf(int32_t number, const std::string& description) {
     return json::array({number, description});
@@ -122,35 +125,50 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             // handle of a connection that ends.
         }
     }
-    // The next message; nullopt when the peer closed the connection.
+    // The next message; nullopt when the peer closed the connection. A
+    // frame is read with what has arrived after it (one read for a frame
+    // and its length, and for frames that came together).
     std::optional<json> Receive(int limitMs) {
         if (!open)
             return std::nullopt;
-        uint8_t header[kFrameHeaderSize];
-        if (!ReceiveBytes(header, sizeof header, limitMs))
+        if (!Buffer(kFrameHeaderSize, limitMs))
             return std::nullopt;
         try {
-            std::vector<uint8_t> body(FrameLength(header));
-            if (!ReceiveBytes(body.data(), body.size(), limitMs))
+            const size_t length = FrameLength(inbox.data() + inboxStart);
+            if (!Buffer(kFrameHeaderSize + length, limitMs))
                 return std::nullopt;
-            return DecodeMessage(body.data(), body.size());
+            const uint8_t* body = inbox.data() + inboxStart + kFrameHeaderSize;
+            inboxStart += kFrameHeaderSize + length;
+            return DecodeMessage(body, length);
         } catch (const platform::ComError& error) {
             Abort(error);
             throw;
         }
     }
-    bool ReceiveBytes(uint8_t* data, size_t size, int limitMs) {
-        switch (socket->Receive(data, size, limitMs)) {
-            case Socket::Received::Complete:
-                return true;
-            case Socket::Received::Closed:
+    // Makes size bytes wait in the inbox from inboxStart on; false when the
+    // peer closed the connection first.
+    bool Buffer(size_t size, int limitMs) {
+        if (inbox.size() - inboxStart >= size)
+            return true;
+        inbox.erase(inbox.begin(), inbox.begin() + static_cast<ptrdiff_t>(inboxStart));
+        inboxStart = 0;
+        while (inbox.size() < size) {
+            const size_t had = inbox.size();
+            inbox.resize(std::max(size, had + kReceiveChunk));
+            size_t got = 0;
+            const Socket::Received received =
+                socket->ReceiveSome(inbox.data() + had, inbox.size() - had, limitMs, got);
+            inbox.resize(had + got);
+            if (received == Socket::Received::Closed) {
                 MarkClosed();
                 return false;
-            case Socket::Received::TimedOut:
+            }
+            if (received == Socket::Received::TimedOut) {
                 Close();
                 ThrowTimeout("no answer within " + std::to_string(limitMs) + " ms");
+            }
         }
-        return false;
+        return true;
     }
     // Tells the peer why the connection ends, then ends it.
     void Abort(const platform::ComError& error) {
@@ -309,6 +327,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     std::unique_ptr<Socket> socket;
+    // What was received and not yet read as frames, from inboxStart on.
+    std::vector<uint8_t> inbox;
+    size_t inboxStart = 0;
     std::mutex sendMutex;
     std::atomic<bool> open{true};
     std::shared_ptr<RemoteObject> peerRoot;

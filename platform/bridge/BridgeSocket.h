@@ -20,6 +20,9 @@ class Socket {
     // Receives exactly size bytes. A negative limitMs waits as long as it
     // takes; otherwise the wait gives up after limitMs without a byte.
     virtual Received Receive(uint8_t* data, size_t size, int limitMs) = 0;
+    // Receives what has arrived, at least one byte and at most capacity,
+    // into data, setting got; waits as Receive does when nothing has.
+    virtual Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) = 0;
     // Ends both directions; the peer sees the connection closed.
     virtual void Shutdown() = 0;
 };

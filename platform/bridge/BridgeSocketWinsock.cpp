@@ -57,16 +57,26 @@ class WinsockSocket final : public Socket {
 
     Received Receive(uint8_t* data, size_t size, int limitMs) override {
         while (size > 0) {
-            // Without a limit the read itself waits.
-            if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
-                return Received::TimedOut;
-            const int got = recv(handle_, reinterpret_cast<char*>(data),
-                                 static_cast<int>(size > 0x10000000 ? 0x10000000 : size), 0);
-            if (got <= 0)
-                return Received::Closed;
+            size_t got = 0;
+            const Received received = ReceiveSome(data, size, limitMs, got);
+            if (received != Received::Complete)
+                return received;
             data += got;
-            size -= static_cast<size_t>(got);
+            size -= got;
         }
+        return Received::Complete;
+    }
+
+    Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) override {
+        // Without a limit the read itself waits.
+        if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
+            return Received::TimedOut;
+        const int received =
+            recv(handle_, reinterpret_cast<char*>(data),
+                 static_cast<int>(capacity > 0x10000000 ? 0x10000000 : capacity), 0);
+        if (received <= 0)
+            return Received::Closed;
+        got = static_cast<size_t>(received);
         return Received::Complete;
     }
 

@@ -323,24 +323,41 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
     }
 }
 
+// A request of the member identifier of handle 999, which is no object.
+std::vector<uint8_t> UnknownHandleRequest(int id) {
+    return bridge::EncodeFrame(
+        nlohmann::json{{"k", "q"},
+                       {"i", id},
+                       {"o", "ids"},
+                       {"a", nlohmann::json::array({{2, 999}, {4, "Count"}})}});
+}
+
+nlohmann::json ReceiveRaw(bridge::Socket& socket) {
+    uint8_t header[bridge::kFrameHeaderSize];
+    EXPECT_EQ(socket.Receive(header, sizeof header, 5000), bridge::Socket::Received::Complete);
+    std::vector<uint8_t> body(bridge::FrameLength(header));
+    EXPECT_EQ(socket.Receive(body.data(), body.size(), 5000), bridge::Socket::Received::Complete);
+    return bridge::DecodeMessage(body.data(), body.size());
+}
+
+// Frames that arrive together, or a byte at a time, are each served whole.
 TEST(BridgeChannel, AnUnknownHandleFailsItsRequestAndNotTheConnection) {
     bridge::SocketPair sockets = bridge::MakeSocketPair();
     auto serving = std::make_unique<Channel>(std::move(sockets.second));
     std::thread server([&] { serving->Serve(); });
-    const std::vector<uint8_t> request =
-        bridge::EncodeFrame(nlohmann::json{{"k", "q"},
-                                           {"i", 1},
-                                           {"o", "ids"},
-                                           {"a", nlohmann::json::array({{2, 999}, {4, "Count"}})}});
-    ASSERT_TRUE(sockets.first->Send(request.data(), request.size()));
-    uint8_t header[bridge::kFrameHeaderSize];
-    ASSERT_EQ(sockets.first->Receive(header, sizeof header, 5000),
-              bridge::Socket::Received::Complete);
-    std::vector<uint8_t> body(bridge::FrameLength(header));
-    ASSERT_EQ(sockets.first->Receive(body.data(), body.size(), 5000),
-              bridge::Socket::Received::Complete);
-    const nlohmann::json reply = bridge::DecodeMessage(body.data(), body.size());
-    EXPECT_EQ(reply["e"][0], bridge::error_number::kDisconnected);
+    std::vector<uint8_t> together = UnknownHandleRequest(1);
+    const std::vector<uint8_t> second = UnknownHandleRequest(2);
+    together.insert(together.end(), second.begin(), second.end());
+    ASSERT_TRUE(sockets.first->Send(together.data(), together.size()));
+    for (const uint8_t byte : UnknownHandleRequest(3)) {
+        ASSERT_TRUE(sockets.first->Send(&byte, 1));
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    for (int id = 1; id <= 3; ++id) {
+        const nlohmann::json reply = ReceiveRaw(*sockets.first);
+        EXPECT_EQ(reply["i"], id);
+        EXPECT_EQ(reply["e"][0], bridge::error_number::kDisconnected);
+    }
     EXPECT_TRUE(serving->IsOpen());
     sockets.first->Shutdown();
     server.join();

@@ -45,13 +45,13 @@ bool AllNames(const std::vector<Value>& args, const std::vector<bool>& byRef) {
 // Counts a level of nesting while it lives.
 class Nested {
   public:
-    explicit Nested(int& depth) : depth_(++depth) {}
+    explicit Nested(std::atomic<int>& depth) : depth_(depth) { ++depth_; }
     ~Nested() { --depth_; }
     Nested(const Nested&) = delete;
     Nested& operator=(const Nested&) = delete;
 
   private:
-    int& depth_;
+    std::atomic<int>& depth_;
 };
 
 }  // namespace
@@ -108,21 +108,71 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     // --- frames
-    void Send(const json& message) {
-        const std::vector<uint8_t> frame = EncodeFrame(message);
+    // Sends a message with the releases that wait for a frame ("x").
+    void Send(json message) {
         std::lock_guard lock(sendMutex);
+        if (!waitingReleases.empty()) {
+            json& releases = message["x"];
+            if (releases.is_null())
+                releases = json::array();
+            for (const uint32_t handle : waitingReleases)
+                releases.push_back(handle);
+            waitingReleases.clear();
+        }
+        const std::vector<uint8_t> frame = EncodeFrame(message);
         if (!open || !socket->Send(frame.data(), frame.size())) {
             MarkClosed();
             ThrowServerUnavailable("the connection is closed");
         }
+        ++framesSent;
     }
+    // While a call is at hand (this side waits for a reply or serves a
+    // request), a frame is sure to follow, and the release rides with it;
+    // otherwise it is a frame of its own, at once, so that the peer never
+    // keeps an object longer than the caller holds it.
     void SendRelease(uint32_t handle) {
+        if (!open)
+            return;
+        if (nesting > 0) {
+            std::lock_guard lock(sendMutex);
+            waitingReleases.push_back(handle);
+            return;
+        }
+        SendWaitingReleases(json::array({handle}));
+    }
+    // Sends the releases that wait, with those given, in a frame of their
+    // own.
+    void SendWaitingReleases(json releases = json::array()) {
         try {
-            if (open)
-                Send(json{{"k", "x"}, {"h", handle}});
+            Send(json{{"k", "x"}, {"x", std::move(releases)}});
         } catch (...) {
             // A release that cannot be sent is moot: the peer drops every
             // handle of a connection that ends.
+        }
+    }
+    // A call that ends this side's calls leaves no release waiting:
+    // another thread may have released an object meanwhile.
+    void SendReleasesLeftAtTopLevel() {
+        bool left = false;
+        {
+            std::lock_guard lock(sendMutex);
+            left = nesting == 0 && !waitingReleases.empty();
+        }
+        if (left)
+            SendWaitingReleases();
+    }
+    // Drops the handles a message releases ("x"): one that is gone already
+    // changes nothing; one that no handle can be is invalid.
+    void TakeReleases(const json& message) {
+        auto releases = message.find("x");
+        if (releases == message.end())
+            return;
+        if (!releases->is_array())
+            ThrowInvalidData("a release of no handle");
+        for (const json& handle : *releases) {
+            if (!handle.is_number_unsigned() || handle.get<uint64_t>() > UINT32_MAX)
+                ThrowInvalidData("a release of no handle");
+            handedOut.erase(handle.get<uint32_t>());
         }
     }
     // The next message; nullopt when the peer closed the connection. A
@@ -139,7 +189,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
                 return std::nullopt;
             const uint8_t* body = inbox.data() + inboxStart + kFrameHeaderSize;
             inboxStart += kFrameHeaderSize + length;
-            return DecodeMessage(body, length);
+            json message = DecodeMessage(body, length);
+            TakeReleases(message);
+            return message;
         } catch (const platform::ComError& error) {
             Abort(error);
             throw;
@@ -263,12 +315,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             if (kind == "q") {
                 ServeRequest(message);
             } else if (kind == "x") {
-                // A release of a handle that is gone already changes nothing;
-                // one that no handle can be is invalid.
-                const int64_t handle = IntegerMember(message, "h");
-                if (handle < 0 || handle > std::numeric_limits<uint32_t>::max())
+                // Releases only, taken as the message came.
+                if (!message.contains("x"))
                     ThrowInvalidData("a release of no handle");
-                handedOut.erase(static_cast<uint32_t>(handle));
             } else if (kind == "a") {
                 const json& reason = ArrayMember(message, "e");
                 Close();
@@ -294,6 +343,16 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
                                      "Calls over the bridge nest too deep");
         const int64_t id = nextRequest++;
         Send(json{{"k", "q"}, {"i", id}, {"o", op}, {"a", EncodeValues(args, *this)}});
+        try {
+            Answer answer = WaitForReply(op, id);
+            SendReleasesLeftAtTopLevel();
+            return answer;
+        } catch (const platform::ComError&) {
+            SendReleasesLeftAtTopLevel();
+            throw;
+        }
+    }
+    Answer WaitForReply(const std::string& op, int64_t id) {
         Nested calling(nesting);
         for (;;) {
             std::optional<json> message = Receive(waitLimit);
@@ -336,8 +395,11 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     std::unordered_map<uint32_t, std::shared_ptr<LocalObject>> handedOut;
     uint32_t nextHandle = 1;
     int64_t nextRequest = 1;
+    // Releases that ride with the next frame (SendRelease).
+    std::vector<uint32_t> waitingReleases;
+    std::atomic<size_t> framesSent{0};
     int waitLimit = -1;
-    int nesting = 0;
+    std::atomic<int> nesting{0};
 };
 
 Channel::Channel(std::unique_ptr<Socket> socket)
@@ -413,6 +475,10 @@ void Channel::Disconnect() {
 
 size_t Channel::HandedOutObjects() const {
     return core_->handedOut.size();
+}
+
+size_t Channel::FramesSent() const {
+    return core_->framesSent;
 }
 
 RemoteObject::RemoteObject(std::weak_ptr<Channel::Core> channel, uint32_t handle,

@@ -67,6 +67,8 @@ class Channel {
     void Disconnect();
     // The objects of this side the peer holds (tests and diagnostics).
     size_t HandedOutObjects() const;
+    // The frames this side sent (tests and diagnostics).
+    size_t FramesSent() const;
 
     struct Core;
     struct Answer;

@@ -208,10 +208,13 @@ TEST_F(ChannelPair, ObjectsAreCalledLateBoundAndReleasedWithTheirLastReference) 
     Call(FarRoot(), kKeep, {Value()});  // the release went before this request
     EXPECT_EQ(*farSide->alive, 0);
     EXPECT_EQ(far->HandedOutObjects(), 1u) << "only the root stays handed out";
-    // An object lent for one call is given back before the call's reply.
+    // An object lent for one call is given back with the call's reply, in
+    // its frame.
+    const size_t framesBefore = far->FramesSent();
     Call(FarRoot(), kOwn,
          {bridge::Serve(kCounter, std::make_shared<CounterState>(nearSide->alive))});
     EXPECT_EQ(near->HandedOutObjects(), 1u) << "the far side kept an object lent for one call";
+    EXPECT_EQ(far->FramesSent() - framesBefore, 1u) << "a release had a frame of its own";
 }
 
 TEST_F(ChannelPair, AResultTheSameForTheSameNamesIsAskedOnceAndFailuresAndPositionsEveryTime) {
@@ -303,7 +306,10 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
             {"k", "q"}, {"i", 1}, {"o", "ids"}, {"a", nlohmann::json::array({{99}})}}),
         // A release of a handle that does not fit a handle (it would free
         // handle 1 if it were cut to 32 bits).
-        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"h", (int64_t{1} << 32) + 1}}),
+        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"x", {(int64_t{1} << 32) + 1}}}),
+        // Releases that are no list of handles.
+        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"x", 1}}),
+        bridge::EncodeFrame(nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "ids"}, {"x", {-1}}}),
         // A request the channel does not know.
         bridge::EncodeFrame(
             nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "create"}, {"a", nlohmann::json::array()}}),

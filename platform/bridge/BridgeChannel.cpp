@@ -511,6 +511,9 @@ int32_t RemoteObject::MemberId(const std::string& name) {
 
 Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
                            const std::vector<bool>& byRef) {
+    // A kept result answers only while the connection lives, as a call
+    // would.
+    std::shared_ptr<Channel::Core> channel = Live();
     std::optional<std::string> key;
     if (AllNames(args, byRef)) {
         key = KeptKey(memberId, kind, args);
@@ -525,7 +528,7 @@ Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& 
         flags.emplace_back(i < byRef.size() && byRef[i]);
     request.emplace_back(platform::Variant(std::move(flags)));
     request.insert(request.end(), args.begin(), args.end());
-    Channel::Answer answer = Live()->Call("invoke", std::move(request));
+    Channel::Answer answer = channel->Call("invoke", std::move(request));
     std::vector<Value>& results = answer.values;
     if (results.empty())
         ThrowInvalidData("\"invoke\" answered without a result");

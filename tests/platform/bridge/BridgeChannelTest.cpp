@@ -283,6 +283,9 @@ TEST_F(ChannelPair, AFailureCrossesWithNumberAndTextAndTheConnectionStays) {
 
 TEST_F(ChannelPair, AClosedConnectionDropsTheObjectsAndFailsTheirCalls) {
     auto counter = MakeCounter();
+    const int32_t part = counter->MemberId("Part");
+    std::vector<Value> name{Value("a")};
+    counter->Invoke(part, bridge::invoke_kind::kPropertyGet, name);
     try {
         Call(FarRoot(), kEnd);
         ADD_FAILURE() << "a call outlived its peer";
@@ -291,6 +294,8 @@ TEST_F(ChannelPair, AClosedConnectionDropsTheObjectsAndFailsTheirCalls) {
     }
     server.join();
     EXPECT_THROW(Invoke(*counter, "Count"), ComError);
+    EXPECT_THROW(counter->Invoke(part, bridge::invoke_kind::kPropertyGet, name), ComError)
+        << "a kept result answered on a closed connection";
     EXPECT_EQ(*farSide->alive, 0);
     EXPECT_FALSE(near->IsOpen());
 }

@@ -51,18 +51,6 @@ class PosixSocket final : public Socket {
         return true;
     }
 
-    Received Receive(uint8_t* data, size_t size, int limitMs) override {
-        while (size > 0) {
-            size_t got = 0;
-            const Received received = ReceiveSome(data, size, limitMs, got);
-            if (received != Received::Complete)
-                return received;
-            data += got;
-            size -= got;
-        }
-        return Received::Complete;
-    }
-
     Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) override {
         for (;;) {
             // Without a limit the read itself waits.

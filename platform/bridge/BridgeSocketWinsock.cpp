@@ -55,18 +55,6 @@ class WinsockSocket final : public Socket {
         return true;
     }
 
-    Received Receive(uint8_t* data, size_t size, int limitMs) override {
-        while (size > 0) {
-            size_t got = 0;
-            const Received received = ReceiveSome(data, size, limitMs, got);
-            if (received != Received::Complete)
-                return received;
-            data += got;
-            size -= got;
-        }
-        return Received::Complete;
-    }
-
     Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) override {
         // Without a limit the read itself waits.
         if (limitMs >= 0 && !WaitReadable(handle_, limitMs))

@@ -190,11 +190,19 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             const uint8_t* body = inbox.data() + inboxStart + kFrameHeaderSize;
             inboxStart += kFrameHeaderSize + length;
             json message = DecodeMessage(body, length);
+            ForgetLargeInbox();
             TakeReleases(message);
             return message;
         } catch (const platform::ComError& error) {
             Abort(error);
             throw;
+        }
+    }
+    // A large message read whole leaves no large buffer behind.
+    void ForgetLargeInbox() {
+        if (inboxStart == inbox.size() && inbox.capacity() > kReceiveChunk * 16) {
+            inbox = std::vector<uint8_t>();
+            inboxStart = 0;
         }
     }
     // Makes size bytes wait in the inbox from inboxStart on; false when the
@@ -249,7 +257,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         json reply{{"k", "r"}, {"i", id}, {"v", EncodeValues(answer.values, *this)}};
         if (answer.kept)
             reply["s"] = true;
-        Send(reply);
+        Send(std::move(reply));
     }
     void ReplyError(int64_t id, int32_t number, const std::string& description) {
         Send(json{{"k", "r"}, {"i", id}, {"e", ErrorOf(number, description)}});

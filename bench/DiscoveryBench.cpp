@@ -16,19 +16,17 @@
 // with the in-process stand-in, in turn in one loop.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <functional>
-#include <map>
-#include <stdexcept>
 
-#include "bench/support/BenchFolder.h"
 #include "bench/support/ChildProcess.h"
+#include "bench/support/InstalledSetup.h"
 #include "bench/support/QuickRun.h"
 #include "bench/support/ThreadCpuClock.h"
 #include "tests/setup/DiscoveryWorld.h"
 
 namespace {
 
+using benchsupport::InstalledSetup;
 using benchsupport::ProcessRun;
 using benchsupport::Seconds;
 using benchsupport::ThreadCpuClock;
@@ -140,56 +138,11 @@ BENCHMARK(BM_WalkWithVsWithoutStateChecks)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(benchsupport::QuickRun() ? 1 : 6);
 
-// The programs as installed, side by side in a folder of their own, and a
-// server made by morvane-lab with mailboxes user1 to userN (numbers padded)
-// beside the store's system mailbox.
-class InstalledSetup {
-  public:
-    explicit InstalledSetup(int mailboxes) : mailboxes_(mailboxes) {
-        std::filesystem::create_directory(Install());
-        for (const char* file : {MORVANE_SETUP_FILE, MORVANE_LIBRARY_FILE}) {
-            std::filesystem::copy_file(file, Install() / std::filesystem::path(file).filename());
-        }
-        Lab({"init", "--empty"});
-        Lab({"mailbox", "add", "--count", std::to_string(mailboxes), "--prefix", "user"});
-    }
-
-    // MorvaneSetup -b, offscreen.
-    ProcessRun RunBatch() const {
-        return benchsupport::RunProcess((Install() / "MorvaneSetup").string(), {"-b"},
-                                        Install().string(), Environment());
-    }
-
-    // Whether the batch run asks the library about the mailboxes: a failure
-    // planted at the first mailbox's connection reaches the run's error log
-    // as the library's error line.
-    bool ChecksThroughTheLibrary() const {
-        const std::string first =
-            "user" + std::string(std::to_string(mailboxes_).size() - 1, '0') + "1@morvane.test";
-        Lab({"fault", "add", "connection.open", "--url",
-             "http://ex1/exadmin/morvane.test/mbx/" + first, "--hresult", "0x80004005",
-             "--description", "planted"});
-        const ProcessRun run = RunBatch();
-        Lab({"fault", "clear"});
-        return run.exitCode == 1 &&
-               run.errorOutput.find(first + " - ERROR: -2147467259 planted") != std::string::npos;
-    }
-
-  private:
-    std::filesystem::path Install() const { return std::filesystem::path(folder_.path()) / "bin"; }
-    std::map<std::string, std::string> Environment() const {
-        return {{"MORVANE_SERVER", folder_.path() + "/server"}, {"QT_QPA_PLATFORM", "offscreen"}};
-    }
-    void Lab(const std::vector<std::string>& arguments) const {
-        const ProcessRun run =
-            benchsupport::RunProcess(MORVANE_LAB_FILE, arguments, folder_.path(), Environment());
-        if (run.exitCode != 0)
-            throw std::runtime_error("morvane-lab " + arguments.front() + " failed");
-    }
-
-    benchsupport::BenchFolder folder_;
-    int mailboxes_;
-};
+// MorvaneSetup -b beside Morvane.so as installed, offscreen.
+InstalledSetup LinuxSetup(int mailboxes) {
+    return InstalledSetup({MORVANE_SETUP_FILE, MORVANE_LIBRARY_FILE}, {"MorvaneSetup", "-b"},
+                          {{"QT_QPA_PLATFORM", "offscreen"}}, mailboxes);
+}
 
 // The model's walk is short beside the program's: it walks this many times
 // a round, so that both have their share of the machine's ups and downs.
@@ -212,7 +165,7 @@ ProcessRun RunRound(const InstalledSetup& setup, Walker& model, bool programFirs
 // included) per record, against the model's walk per record.
 void BM_SetupProgramVsModelWalk(benchmark::State& state) {
     const int records = benchsupport::QuickRun() ? kQuickRecords : kRecords;
-    InstalledSetup setup(records - 1);
+    const InstalledSetup setup = LinuxSetup(records - 1);
     Walker model([records](const DiscoveryWorld& world) { return CheckedPeople(world, records); });
     std::chrono::nanoseconds programCpu{}, programWall{};
     ThreadCpuClock::duration modelTime{};

@@ -1,5 +1,6 @@
 #include "platform/bridge/BridgeChannel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 #include <map>
@@ -18,7 +19,9 @@ using nlohmann::json;
 
 namespace {
 
-constexpr int kProtocolVersion = 2;
+constexpr int kProtocolVersion = 3;
+// How much a read asks for beyond the frame at hand.
+constexpr size_t kReceiveChunk = 16 * 1024;
 
 json ErrorOf(int32_t number, const std::string& description) {
     return json::array({number, description});
@@ -28,19 +31,36 @@ int32_t HandleArgument(const Value& value) {
     return value.AsVariant().AsInt32();
 }
 
+// Whether a call's arguments are all names, passed by value: the calls
+// whose results a member may declare the same for the same arguments.
+bool AllNames(const std::vector<Value>& args, const std::vector<bool>& byRef) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].kind != Value::Kind::Variant || !args[i].variant.IsString() ||
+            (i < byRef.size() && byRef[i]))
+            return false;
+    }
+    return true;
+}
+
 // Counts a level of nesting while it lives.
 class Nested {
   public:
-    explicit Nested(int& depth) : depth_(++depth) {}
+    explicit Nested(std::atomic<int>& depth) : depth_(depth) { ++depth_; }
     ~Nested() { --depth_; }
     Nested(const Nested&) = delete;
     Nested& operator=(const Nested&) = delete;
 
   private:
-    int& depth_;
+    std::atomic<int>& depth_;
 };
 
 }  // namespace
+
+// What a request gives: its values, and whether the caller may keep them.
+struct Channel::Answer {
+    std::vector<Value> values;
+    bool kept = false;
+};
 
 struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     explicit Core(std::unique_ptr<Socket> s) : socket(std::move(s)) {}
@@ -88,52 +108,127 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     // --- frames
-    void Send(const json& message) {
-        const std::vector<uint8_t> frame = EncodeFrame(message);
+    // Sends a message with the releases that wait for a frame ("x").
+    void Send(json message) {
         std::lock_guard lock(sendMutex);
+        if (!waitingReleases.empty()) {
+            json& releases = message["x"];
+            if (releases.is_null())
+                releases = json::array();
+            for (const uint32_t handle : waitingReleases)
+                releases.push_back(handle);
+            waitingReleases.clear();
+        }
+        const std::vector<uint8_t> frame = EncodeFrame(message);
         if (!open || !socket->Send(frame.data(), frame.size())) {
             MarkClosed();
             ThrowServerUnavailable("the connection is closed");
         }
+        ++framesSent;
     }
+    // While a call is at hand (this side waits for a reply or serves a
+    // request), a frame is sure to follow, and the release rides with it;
+    // otherwise it is a frame of its own, at once, so that the peer never
+    // keeps an object longer than the caller holds it.
     void SendRelease(uint32_t handle) {
+        if (!open)
+            return;
+        if (nesting > 0) {
+            std::lock_guard lock(sendMutex);
+            waitingReleases.push_back(handle);
+            return;
+        }
+        SendWaitingReleases(json::array({handle}));
+    }
+    // Sends the releases that wait, with those given, in a frame of their
+    // own.
+    void SendWaitingReleases(json releases = json::array()) {
         try {
-            if (open)
-                Send(json{{"k", "x"}, {"h", handle}});
+            Send(json{{"k", "x"}, {"x", std::move(releases)}});
         } catch (...) {
             // A release that cannot be sent is moot: the peer drops every
             // handle of a connection that ends.
         }
     }
-    // The next message; nullopt when the peer closed the connection.
+    // A call that ends this side's calls leaves no release waiting:
+    // another thread may have released an object meanwhile.
+    void SendReleasesLeftAtTopLevel() {
+        bool left = false;
+        {
+            std::lock_guard lock(sendMutex);
+            left = nesting == 0 && !waitingReleases.empty();
+        }
+        if (left)
+            SendWaitingReleases();
+    }
+    // Drops the handles a message releases ("x"): one that is gone already
+    // changes nothing; one that no handle can be is invalid.
+    void TakeReleases(const json& message) {
+        auto releases = message.find("x");
+        if (releases == message.end())
+            return;
+        if (!releases->is_array())
+            ThrowInvalidData("a release of no handle");
+        for (const json& handle : *releases) {
+            if (!handle.is_number_unsigned() || handle.get<uint64_t>() > UINT32_MAX)
+                ThrowInvalidData("a release of no handle");
+            handedOut.erase(handle.get<uint32_t>());
+        }
+    }
+    // The next message; nullopt when the peer closed the connection. A
+    // frame is read with what has arrived after it (one read for a frame
+    // and its length, and for frames that came together).
     std::optional<json> Receive(int limitMs) {
         if (!open)
             return std::nullopt;
-        uint8_t header[kFrameHeaderSize];
-        if (!ReceiveBytes(header, sizeof header, limitMs))
+        if (!Buffer(kFrameHeaderSize, limitMs))
             return std::nullopt;
         try {
-            std::vector<uint8_t> body(FrameLength(header));
-            if (!ReceiveBytes(body.data(), body.size(), limitMs))
+            const size_t length = FrameLength(inbox.data() + inboxStart);
+            if (!Buffer(kFrameHeaderSize + length, limitMs))
                 return std::nullopt;
-            return DecodeMessage(body.data(), body.size());
+            const uint8_t* body = inbox.data() + inboxStart + kFrameHeaderSize;
+            inboxStart += kFrameHeaderSize + length;
+            json message = DecodeMessage(body, length);
+            ForgetLargeInbox();
+            TakeReleases(message);
+            return message;
         } catch (const platform::ComError& error) {
             Abort(error);
             throw;
         }
     }
-    bool ReceiveBytes(uint8_t* data, size_t size, int limitMs) {
-        switch (socket->Receive(data, size, limitMs)) {
-            case Socket::Received::Complete:
-                return true;
-            case Socket::Received::Closed:
+    // A large message read whole leaves no large buffer behind.
+    void ForgetLargeInbox() {
+        if (inboxStart == inbox.size() && inbox.capacity() > kReceiveChunk * 16) {
+            inbox = std::vector<uint8_t>();
+            inboxStart = 0;
+        }
+    }
+    // Makes size bytes wait in the inbox from inboxStart on; false when the
+    // peer closed the connection first.
+    bool Buffer(size_t size, int limitMs) {
+        if (inbox.size() - inboxStart >= size)
+            return true;
+        inbox.erase(inbox.begin(), inbox.begin() + static_cast<ptrdiff_t>(inboxStart));
+        inboxStart = 0;
+        while (inbox.size() < size) {
+            const size_t had = inbox.size();
+            inbox.resize(std::max(size, had + kReceiveChunk));
+            size_t got = 0;
+            const Socket::Received received =
+                socket->ReceiveSome(inbox.data() + had, inbox.size() - had, limitMs, got);
+            inbox.resize(had + got);
+            if (received == Socket::Received::Closed) {
                 MarkClosed();
                 return false;
-            case Socket::Received::TimedOut:
+            }
+            if (received == Socket::Received::TimedOut) {
                 Close();
                 ThrowTimeout("no answer within " + std::to_string(limitMs) + " ms");
+            }
         }
-        return false;
+        return true;
     }
     // Tells the peer why the connection ends, then ends it.
     void Abort(const platform::ComError& error) {
@@ -158,15 +253,18 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     // --- requests
-    void Reply(int64_t id, const std::vector<Value>& results) {
-        Send(json{{"k", "r"}, {"i", id}, {"v", EncodeValues(results, *this)}});
+    void Reply(int64_t id, const Answer& answer) {
+        json reply{{"k", "r"}, {"i", id}, {"v", EncodeValues(answer.values, *this)}};
+        if (answer.kept)
+            reply["s"] = true;
+        Send(std::move(reply));
     }
     void ReplyError(int64_t id, int32_t number, const std::string& description) {
         Send(json{{"k", "r"}, {"i", id}, {"e", ErrorOf(number, description)}});
     }
-    std::vector<Value> Run(const std::string& op, std::vector<Value>& args) {
+    Answer Run(const std::string& op, std::vector<Value>& args) {
         if (op == "ids")
-            return RunMemberId(args);
+            return {RunMemberId(args)};
         if (op == "invoke")
             return RunInvoke(args);
         ThrowInvalidData("an unknown request \"" + op + "\"");
@@ -178,8 +276,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         return {Value(object->MemberId(args[1].AsVariant().AsString()))};
     }
     // [handle, member, kind, by-reference flags, arguments...] gives
-    // [result, new values of the by-reference arguments...].
-    std::vector<Value> RunInvoke(std::vector<Value>& args) {
+    // [result, new values of the by-reference arguments...], and says
+    // whether the caller may keep the result (LocalObject::KeepsResult).
+    Answer RunInvoke(std::vector<Value>& args) {
         if (args.size() < 4)
             ThrowInvalidData("\"invoke\" without its target");
         std::shared_ptr<LocalObject> object = HandedOut(HandleArgument(args[0]));
@@ -190,12 +289,14 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             byRef.push_back(flag.IsBool() && flag.AsBool());
         std::vector<Value> callArgs(std::make_move_iterator(args.begin() + 4),
                                     std::make_move_iterator(args.end()));
-        std::vector<Value> results{object->Invoke(member, kind, callArgs, byRef)};
+        const bool names = AllNames(callArgs, byRef);
+        Answer answer{{object->Invoke(member, kind, callArgs, byRef)}};
+        answer.kept = names && object->KeepsResult(member, kind, callArgs.size());
         for (size_t i = 0; i < callArgs.size() && i < byRef.size(); ++i) {
             if (byRef[i])
-                results.push_back(std::move(callArgs[i]));
+                answer.values.push_back(std::move(callArgs[i]));
         }
-        return results;
+        return answer;
     }
     void ServeRequest(const json& message) {
         const int64_t id = IntegerMember(message, "i");
@@ -203,8 +304,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         Nested serving(nesting);
         try {
             std::vector<Value> args = DecodeValues(ArrayMember(message, "a"), *this);
-            std::vector<Value> results = Run(op, args);
-            Reply(id, results);
+            Reply(id, Run(op, args));
             return;
         } catch (const platform::ComError& error) {
             if (error.number() == error_number::kInvalidDataPacket || !open)
@@ -223,12 +323,9 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             if (kind == "q") {
                 ServeRequest(message);
             } else if (kind == "x") {
-                // A release of a handle that is gone already changes nothing;
-                // one that no handle can be is invalid.
-                const int64_t handle = IntegerMember(message, "h");
-                if (handle < 0 || handle > std::numeric_limits<uint32_t>::max())
+                // Releases only, taken as the message came.
+                if (!message.contains("x"))
                     ThrowInvalidData("a release of no handle");
-                handedOut.erase(static_cast<uint32_t>(handle));
             } else if (kind == "a") {
                 const json& reason = ArrayMember(message, "e");
                 Close();
@@ -246,7 +343,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
         }
     }
 
-    std::vector<Value> Call(const std::string& op, std::vector<Value> args) {
+    Answer Call(const std::string& op, std::vector<Value> args) {
         if (!open)
             ThrowServerUnavailable("the connection is closed");
         if (nesting >= kMaxCallNesting)
@@ -254,6 +351,16 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
                                      "Calls over the bridge nest too deep");
         const int64_t id = nextRequest++;
         Send(json{{"k", "q"}, {"i", id}, {"o", op}, {"a", EncodeValues(args, *this)}});
+        try {
+            Answer answer = WaitForReply(op, id);
+            SendReleasesLeftAtTopLevel();
+            return answer;
+        } catch (const platform::ComError&) {
+            SendReleasesLeftAtTopLevel();
+            throw;
+        }
+    }
+    Answer WaitForReply(const std::string& op, int64_t id) {
         Nested calling(nesting);
         for (;;) {
             std::optional<json> message = Receive(waitLimit);
@@ -266,7 +373,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             return TakeReply(*message, id);
         }
     }
-    std::vector<Value> TakeReply(const json& reply, int64_t id) {
+    Answer TakeReply(const json& reply, int64_t id) {
         try {
             if (IntegerMember(reply, "i") != id)
                 ThrowInvalidData("a reply to another request");
@@ -278,7 +385,7 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
                 throw platform::ComError((*error)[0].get<int32_t>(),
                                          (*error)[1].get<std::string>());
             }
-            return DecodeValues(ArrayMember(reply, "v"), *this);
+            return {DecodeValues(ArrayMember(reply, "v"), *this), reply.contains("s")};
         } catch (const platform::ComError& failure) {
             if (failure.number() == error_number::kInvalidDataPacket && open)
                 Abort(failure);
@@ -287,14 +394,20 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
     }
 
     std::unique_ptr<Socket> socket;
+    // What was received and not yet read as frames, from inboxStart on.
+    std::vector<uint8_t> inbox;
+    size_t inboxStart = 0;
     std::mutex sendMutex;
     std::atomic<bool> open{true};
     std::shared_ptr<RemoteObject> peerRoot;
     std::unordered_map<uint32_t, std::shared_ptr<LocalObject>> handedOut;
     uint32_t nextHandle = 1;
     int64_t nextRequest = 1;
+    // Releases that ride with the next frame (SendRelease).
+    std::vector<uint32_t> waitingReleases;
+    std::atomic<size_t> framesSent{0};
     int waitLimit = -1;
-    int nesting = 0;
+    std::atomic<int> nesting{0};
 };
 
 Channel::Channel(std::unique_ptr<Socket> socket)
@@ -372,6 +485,10 @@ size_t Channel::HandedOutObjects() const {
     return core_->handedOut.size();
 }
 
+size_t Channel::FramesSent() const {
+    return core_->framesSent;
+}
+
 RemoteObject::RemoteObject(std::weak_ptr<Channel::Core> channel, uint32_t handle,
                            std::string className)
     : channel_(std::move(channel)), handle_(handle), className_(std::move(className)) {}
@@ -394,7 +511,7 @@ std::shared_ptr<Channel::Core> RemoteObject::Live() const {
 
 int32_t RemoteObject::MemberId(const std::string& name) {
     std::vector<Value> results =
-        Live()->Call("ids", {Value(static_cast<int32_t>(handle_)), Value(name)});
+        Live()->Call("ids", {Value(static_cast<int32_t>(handle_)), Value(name)}).values;
     if (results.size() != 1)
         ThrowInvalidData("\"ids\" answered without an identifier");
     return results[0].AsVariant().AsInt32();
@@ -402,6 +519,16 @@ int32_t RemoteObject::MemberId(const std::string& name) {
 
 Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
                            const std::vector<bool>& byRef) {
+    // A kept result answers only while the connection lives, as a call
+    // would.
+    std::shared_ptr<Channel::Core> channel = Live();
+    std::optional<std::string> key;
+    if (AllNames(args, byRef)) {
+        key = KeptKey(memberId, kind, args);
+        std::lock_guard lock(keptMutex_);
+        if (auto found = kept_.find(*key); found != kept_.end())
+            return found->second;
+    }
     std::vector<Value> request{Value(static_cast<int32_t>(handle_)), Value(memberId),
                                Value(static_cast<int32_t>(kind))};
     platform::Variant::Array flags;
@@ -409,7 +536,8 @@ Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& 
         flags.emplace_back(i < byRef.size() && byRef[i]);
     request.emplace_back(platform::Variant(std::move(flags)));
     request.insert(request.end(), args.begin(), args.end());
-    std::vector<Value> results = Live()->Call("invoke", std::move(request));
+    Channel::Answer answer = channel->Call("invoke", std::move(request));
+    std::vector<Value>& results = answer.values;
     if (results.empty())
         ThrowInvalidData("\"invoke\" answered without a result");
     size_t next = 1;
@@ -420,7 +548,21 @@ Value RemoteObject::Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& 
             ThrowInvalidData("\"invoke\" answered without an argument passed by reference");
         args[i] = std::move(results[next++]);
     }
+    if (answer.kept && key) {
+        std::lock_guard lock(keptMutex_);
+        kept_.emplace(std::move(*key), results[0]);
+    }
     return std::move(results[0]);
+}
+
+std::string RemoteObject::KeptKey(int32_t memberId, uint16_t kind,
+                                  const std::vector<Value>& names) {
+    std::string key = std::to_string(memberId) + "/" + std::to_string(kind);
+    for (const Value& name : names) {
+        key += '\0';
+        key += name.variant.AsString();
+    }
+    return key;
 }
 
 }  // namespace bridge

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,8 +67,11 @@ class Channel {
     void Disconnect();
     // The objects of this side the peer holds (tests and diagnostics).
     size_t HandedOutObjects() const;
+    // The frames this side sent (tests and diagnostics).
+    size_t FramesSent() const;
 
     struct Core;
+    struct Answer;
 
   private:
     std::shared_ptr<Core> core_;
@@ -88,16 +93,21 @@ class RemoteObject final : public Object {
 
     // GetIDsOfNames and Invoke on the peer's object. byRef marks the
     // arguments the callee may change; their new values come back in args.
+    // A result the peer declares the same for the same names is kept: the
+    // same call again answers it without a round trip.
     int32_t MemberId(const std::string& name);
     Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
                  const std::vector<bool>& byRef = {});
 
   private:
     std::shared_ptr<Channel::Core> Live() const;
+    static std::string KeptKey(int32_t memberId, uint16_t kind, const std::vector<Value>& names);
 
     std::weak_ptr<Channel::Core> channel_;
     uint32_t handle_;
     std::string className_;
+    std::mutex keptMutex_;
+    std::map<std::string, Value> kept_;
 };
 
 }  // namespace bridge

@@ -12,8 +12,10 @@
 
 // The bridge's wire form. A frame is a 4-byte little-endian length and a
 // message of that many bytes in CBOR. A message is a map whose "k" says
-// what it is: "h" introduction, "q" request, "r" reply, "x" release of a
-// handle, "a" the end of a connection for a stated reason. A value is an
+// what it is: "h" introduction, "q" request, "r" reply, "x" release of
+// handles, "a" the end of a connection for a stated reason. Any message may
+// carry releases of the receiver's handles in "x" (a list), taken before
+// the message itself. A value is an
 // array whose first element says its kind (ValueTag). Whatever does not
 // follow this form throws the bridge's "invalid data" error.
 namespace bridge {

@@ -17,9 +17,22 @@ class Socket {
     virtual ~Socket() = default;
     // Sends every byte; false when the connection is gone.
     virtual bool Send(const uint8_t* data, size_t size) = 0;
-    // Receives exactly size bytes. A negative limitMs waits as long as it
-    // takes; otherwise the wait gives up after limitMs without a byte.
-    virtual Received Receive(uint8_t* data, size_t size, int limitMs) = 0;
+    // Receives what has arrived, at least one byte and at most capacity,
+    // into data, setting got. A negative limitMs waits as long as it takes;
+    // otherwise the wait gives up after limitMs without a byte.
+    virtual Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) = 0;
+    // Receives exactly size bytes, waiting as ReceiveSome does.
+    Received Receive(uint8_t* data, size_t size, int limitMs) {
+        while (size > 0) {
+            size_t got = 0;
+            const Received received = ReceiveSome(data, size, limitMs, got);
+            if (received != Received::Complete)
+                return received;
+            data += got;
+            size -= got;
+        }
+        return Received::Complete;
+    }
     // Ends both directions; the peer sees the connection closed.
     virtual void Shutdown() = 0;
 };

@@ -51,20 +51,19 @@ class PosixSocket final : public Socket {
         return true;
     }
 
-    Received Receive(uint8_t* data, size_t size, int limitMs) override {
-        while (size > 0) {
+    Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) override {
+        for (;;) {
             // Without a limit the read itself waits.
             if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
                 return Received::TimedOut;
-            const ssize_t got = recv(handle_, data, size, 0);
-            if (got < 0 && errno == EINTR)
+            const ssize_t received = recv(handle_, data, capacity, 0);
+            if (received < 0 && errno == EINTR)
                 continue;
-            if (got <= 0)
+            if (received <= 0)
                 return Received::Closed;
-            data += got;
-            size -= static_cast<size_t>(got);
+            got = static_cast<size_t>(received);
+            return Received::Complete;
         }
-        return Received::Complete;
     }
 
     void Shutdown() override { shutdown(handle_, SHUT_RDWR); }

@@ -55,18 +55,16 @@ class WinsockSocket final : public Socket {
         return true;
     }
 
-    Received Receive(uint8_t* data, size_t size, int limitMs) override {
-        while (size > 0) {
-            // Without a limit the read itself waits.
-            if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
-                return Received::TimedOut;
-            const int got = recv(handle_, reinterpret_cast<char*>(data),
-                                 static_cast<int>(size > 0x10000000 ? 0x10000000 : size), 0);
-            if (got <= 0)
-                return Received::Closed;
-            data += got;
-            size -= static_cast<size_t>(got);
-        }
+    Received ReceiveSome(uint8_t* data, size_t capacity, int limitMs, size_t& got) override {
+        // Without a limit the read itself waits.
+        if (limitMs >= 0 && !WaitReadable(handle_, limitMs))
+            return Received::TimedOut;
+        const int received =
+            recv(handle_, reinterpret_cast<char*>(data),
+                 static_cast<int>(capacity > 0x10000000 ? 0x10000000 : capacity), 0);
+        if (received <= 0)
+            return Received::Closed;
+        got = static_cast<size_t>(received);
         return Received::Complete;
     }
 

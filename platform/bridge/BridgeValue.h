@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,6 +47,13 @@ class LocalObject : public Object {
     // may be changed in place.
     virtual Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& args,
                          const std::vector<bool>& byRef) = 0;
+    // Whether the result of a call that succeeded, made with that many
+    // arguments, all of them names, is the same object for the same names
+    // while this object lives, so that the caller may keep it and not ask
+    // again.
+    virtual bool KeepsResult(int32_t /*memberId*/, uint16_t /*kind*/, size_t /*argumentCount*/) {
+        return false;
+    }
 };
 
 struct Value {

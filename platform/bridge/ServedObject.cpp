@@ -147,6 +147,14 @@ RowChoice MemberIndex::RowFor(int32_t id, uint16_t kind, size_t argumentCount) c
     ThrowDispatchError(otherwise);
 }
 
+bool MemberIndex::KeepsResult(int32_t id, uint16_t kind, size_t argumentCount) const {
+    if ((kind & invoke_kind::kPropertyGet) == 0)
+        return false;
+    const RowChoice choice = RowFor(id, kind, argumentCount);
+    const MemberRow& row = rows_[choice.row];
+    return row.sameForSameNames && row.kind == MemberKind::Get && choice.own == argumentCount;
+}
+
 Value InvokeDefaultOf(const Value& result, uint16_t kind, std::vector<Value>& values, size_t own,
                       int32_t otherwise) {
     auto* object = result.IsObject() ? dynamic_cast<LocalObject*>(result.object.get()) : nullptr;

@@ -55,6 +55,14 @@ class Args {
     std::vector<Value>& values_;
 };
 
+// The attribute of a read whose result is the same object for the same
+// names while the object lives, and never the object itself: a recordset's
+// Fields, a field of its Fields by name (the field follows the current
+// row). The caller keeps such a result and does not ask again; a call by
+// position is never kept, as positions follow a collection's content.
+struct SameForSameNames {};
+inline constexpr SameForSameNames kSameForSameNames{};
+
 // The identifier of a member that has none declared: its position.
 inline constexpr int32_t kIdByPosition = INT32_MIN;
 // The identifiers automation gives a class's default member (DISPID_VALUE)
@@ -75,6 +83,7 @@ struct MemberRow {
     std::string_view name;
     Arity takes;
     int32_t id = kIdByPosition;
+    bool sameForSameNames = false;
 };
 
 // The row a call runs: it takes the first `own` arguments; any others go
@@ -95,6 +104,10 @@ class MemberIndex {
     // The row Invoke runs for a call of that kind (IDispatch's flags) with
     // that many arguments.
     RowChoice RowFor(int32_t id, uint16_t kind, size_t argumentCount) const;
+    // Whether that call's result may be kept (SameForSameNames): a read of
+    // a row so marked, with no arguments left to the result's default
+    // member.
+    bool KeepsResult(int32_t id, uint16_t kind, size_t argumentCount) const;
 
   private:
     std::vector<MemberRow> rows_;
@@ -127,6 +140,10 @@ struct Member {
     Member(MemberKind kind, std::string_view name, Arity takes, Body body,
            int32_t id = kIdByPosition)
         : row{kind, name, takes, id}, run(Bind(std::move(body))) {}
+    template <typename Body>
+    Member(MemberKind kind, std::string_view name, Arity takes, Body body, SameForSameNames,
+           int32_t id = kIdByPosition)
+        : row{kind, name, takes, id, true}, run(Bind(std::move(body))) {}
     template <typename Body>
     Member(const MemberDeclaration& declared, Body body)
         : row{declared.kind, declared.name, declared.takes(), declared.id},
@@ -174,6 +191,9 @@ class ServedClass {
 
     const std::string& name() const { return name_; }
     int32_t MemberId(std::string_view name) const { return index_.IdOf(name); }
+    bool KeepsResult(int32_t id, uint16_t kind, size_t argumentCount) const {
+        return index_.KeepsResult(id, kind, argumentCount);
+    }
     Value Invoke(Payload& payload, int32_t id, uint16_t kind, std::vector<Value>& values) const {
         const RowChoice choice = index_.RowFor(id, kind, values.size());
         if (choice.own == values.size()) {
@@ -228,6 +248,9 @@ class Served final : public LocalObject {
     Value Invoke(int32_t memberId, uint16_t kind, std::vector<Value>& values,
                  const std::vector<bool>&) override {
         return class_.Invoke(payload_, memberId, kind, values);
+    }
+    bool KeepsResult(int32_t memberId, uint16_t kind, size_t argumentCount) override {
+        return class_.KeepsResult(memberId, kind, argumentCount);
     }
 
     Payload& payload() { return payload_; }

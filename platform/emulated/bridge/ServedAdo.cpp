@@ -17,7 +17,9 @@
 // directory's commands, properties and recordsets. The collections take a
 // name or a position from 0 as ADO's do, and enumerate by position; a
 // recordset's default member is its Fields, a collection's its Item, a
-// field's or property's its Value.
+// field's or property's its Value. A recordset's Fields and a field of them
+// by name are the same objects for the recordset's life (a field follows
+// the current row), as ADO's are, so a Windows program keeps them.
 namespace platform::emulated::served {
 
 namespace {
@@ -25,6 +27,7 @@ namespace {
 using bridge::Args;
 using bridge::kDefaultMember;
 using bridge::kEnumerateByPosition;
+using bridge::kSameForSameNames;
 using bridge::PayloadOf;
 using bridge::Serve;
 using bridge::ServedClass;
@@ -229,7 +232,7 @@ const ServedClass<Recordset> kRecordsetFields{
              const std::string name = ItemName(args, [&] { return RecordsetFieldNames(r); });
              return Serve(kRecordsetField, RecordsetField{r, name});
          },
-         kDefaultMember},
+         kSameForSameNames, kDefaultMember},
         kEnumerateByPosition,
     }};
 const ServedClass<Recordset> kRecordset{
@@ -238,7 +241,7 @@ const ServedClass<Recordset> kRecordset{
         {Get, "EOF", Takes(0), [](Recordset& r) { return r->IsEOF(); }},
         {Get, "RecordCount", Takes(0), [](Recordset& r) { return r->RecordCount(); }},
         {Get, "Fields", Takes(0), [](Recordset& r) { return Serve(kRecordsetFields, r); },
-         kDefaultMember},
+         kSameForSameNames, kDefaultMember},
         {Method, "MoveNext", Takes(0), [](Recordset& r) { r->MoveNext(); }},
         {Method, "Close", Takes(0), [](Recordset& r) { r->Close(); }},
     }};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -26,7 +27,9 @@ using enum bridge::MemberKind;
 namespace {
 
 // A counter: "Count" reads it, "Add" adds its argument, "Twice" doubles a
-// by-reference argument; alive counts the counters that exist.
+// by-reference argument, "Part" counts its call and gives a counter of its
+// own (the same for the same name; "bad" fails); alive counts the counters
+// that exist.
 struct CounterState {
     explicit CounterState(std::shared_ptr<int> a) : alive(std::move(a)) { ++*alive; }
     ~CounterState() { --*alive; }
@@ -34,6 +37,13 @@ struct CounterState {
     int32_t count = 0;
 };
 using Counter = std::shared_ptr<CounterState>;
+extern const bridge::ServedClass<Counter> kCounter;
+Value PartOf(Counter& counter, Args& args) {
+    ++counter->count;
+    if (args.Text(0) == "bad")
+        throw ComError(platform::hresult::E_FAIL, "no such part");
+    return bridge::Serve(kCounter, std::make_shared<CounterState>(counter->alive));
+}
 const bridge::ServedClass<Counter> kCounter{
     "Counter",
     {
@@ -41,6 +51,7 @@ const bridge::ServedClass<Counter> kCounter{
         {Method, "Add", Takes(1), [](Counter& c, Args& args) { return c->count += args.Int(0); }},
         {Method, "Twice", Takes(1),
          [](Counter&, Args& args) { args.Return(0, Value(args.Int(0) * 2)); }},
+        {Get, "Part", Takes(1), PartOf, bridge::kSameForSameNames},
     }};
 
 // Each side's root: makes counters, keeps a by-reference argument as it
@@ -197,10 +208,43 @@ TEST_F(ChannelPair, ObjectsAreCalledLateBoundAndReleasedWithTheirLastReference) 
     Call(FarRoot(), kKeep, {Value()});  // the release went before this request
     EXPECT_EQ(*farSide->alive, 0);
     EXPECT_EQ(far->HandedOutObjects(), 1u) << "only the root stays handed out";
-    // An object lent for one call is given back before the call's reply.
+    // An object lent for one call is given back with the call's reply, in
+    // its frame.
+    const size_t framesBefore = far->FramesSent();
     Call(FarRoot(), kOwn,
          {bridge::Serve(kCounter, std::make_shared<CounterState>(nearSide->alive))});
     EXPECT_EQ(near->HandedOutObjects(), 1u) << "the far side kept an object lent for one call";
+    EXPECT_EQ(far->FramesSent() - framesBefore, 1u) << "a release had a frame of its own";
+}
+
+TEST_F(ChannelPair, AResultTheSameForTheSameNamesIsAskedOnceAndFailuresAndPositionsEveryTime) {
+    auto counter = MakeCounter();
+    const int32_t part = counter->MemberId("Part");
+    struct Case {
+        Value argument;
+        bool asked;
+    };
+    const Case cases[] = {
+        {Value("a"), true}, {Value("a"), false},  {Value("b"), true},   {Value(0), true},
+        {Value(0), true},   {Value("bad"), true}, {Value("bad"), true}, {Value("a"), false},
+    };
+    std::map<std::string, std::shared_ptr<bridge::Object>> first;
+    for (const Case& c : cases) {
+        const int32_t before = Invoke(*counter, "Count");
+        std::vector<Value> args{c.argument};
+        try {
+            const Value got = counter->Invoke(part, bridge::invoke_kind::kPropertyGet, args);
+            if (c.argument.variant.IsString()) {
+                auto [kept, added] = first.emplace(c.argument.variant.AsString(), got.object);
+                EXPECT_EQ(added, c.asked);
+                EXPECT_EQ(kept->second, got.object) << "a name gave another object";
+            }
+        } catch (const ComError& error) {
+            EXPECT_EQ(error.description(), "no such part");
+        }
+        EXPECT_EQ(Invoke(*counter, "Count") - before, c.asked ? 1 : 0)
+            << c.argument.variant.AppendToEmptyString();
+    }
 }
 
 TEST_F(ChannelPair, ObjectsHandedOutOnOneConnectionAreEachTheirOwn) {
@@ -239,6 +283,9 @@ TEST_F(ChannelPair, AFailureCrossesWithNumberAndTextAndTheConnectionStays) {
 
 TEST_F(ChannelPair, AClosedConnectionDropsTheObjectsAndFailsTheirCalls) {
     auto counter = MakeCounter();
+    const int32_t part = counter->MemberId("Part");
+    std::vector<Value> name{Value("a")};
+    counter->Invoke(part, bridge::invoke_kind::kPropertyGet, name);
     try {
         Call(FarRoot(), kEnd);
         ADD_FAILURE() << "a call outlived its peer";
@@ -247,6 +294,8 @@ TEST_F(ChannelPair, AClosedConnectionDropsTheObjectsAndFailsTheirCalls) {
     }
     server.join();
     EXPECT_THROW(Invoke(*counter, "Count"), ComError);
+    EXPECT_THROW(counter->Invoke(part, bridge::invoke_kind::kPropertyGet, name), ComError)
+        << "a kept result answered on a closed connection";
     EXPECT_EQ(*farSide->alive, 0);
     EXPECT_FALSE(near->IsOpen());
 }
@@ -262,7 +311,10 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
             {"k", "q"}, {"i", 1}, {"o", "ids"}, {"a", nlohmann::json::array({{99}})}}),
         // A release of a handle that does not fit a handle (it would free
         // handle 1 if it were cut to 32 bits).
-        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"h", (int64_t{1} << 32) + 1}}),
+        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"x", {(int64_t{1} << 32) + 1}}}),
+        // Releases that are no list of handles.
+        bridge::EncodeFrame(nlohmann::json{{"k", "x"}, {"x", 1}}),
+        bridge::EncodeFrame(nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "ids"}, {"x", {-1}}}),
         // A request the channel does not know.
         bridge::EncodeFrame(
             nlohmann::json{{"k", "q"}, {"i", 1}, {"o", "create"}, {"a", nlohmann::json::array()}}),
@@ -282,24 +334,41 @@ TEST(BridgeChannel, MalformedInputEndsTheConnectionWithAClearError) {
     }
 }
 
+// A request of the member identifier of handle 999, which is no object.
+std::vector<uint8_t> UnknownHandleRequest(int id) {
+    return bridge::EncodeFrame(
+        nlohmann::json{{"k", "q"},
+                       {"i", id},
+                       {"o", "ids"},
+                       {"a", nlohmann::json::array({{2, 999}, {4, "Count"}})}});
+}
+
+nlohmann::json ReceiveRaw(bridge::Socket& socket) {
+    uint8_t header[bridge::kFrameHeaderSize];
+    EXPECT_EQ(socket.Receive(header, sizeof header, 5000), bridge::Socket::Received::Complete);
+    std::vector<uint8_t> body(bridge::FrameLength(header));
+    EXPECT_EQ(socket.Receive(body.data(), body.size(), 5000), bridge::Socket::Received::Complete);
+    return bridge::DecodeMessage(body.data(), body.size());
+}
+
+// Frames that arrive together, or a byte at a time, are each served whole.
 TEST(BridgeChannel, AnUnknownHandleFailsItsRequestAndNotTheConnection) {
     bridge::SocketPair sockets = bridge::MakeSocketPair();
     auto serving = std::make_unique<Channel>(std::move(sockets.second));
     std::thread server([&] { serving->Serve(); });
-    const std::vector<uint8_t> request =
-        bridge::EncodeFrame(nlohmann::json{{"k", "q"},
-                                           {"i", 1},
-                                           {"o", "ids"},
-                                           {"a", nlohmann::json::array({{2, 999}, {4, "Count"}})}});
-    ASSERT_TRUE(sockets.first->Send(request.data(), request.size()));
-    uint8_t header[bridge::kFrameHeaderSize];
-    ASSERT_EQ(sockets.first->Receive(header, sizeof header, 5000),
-              bridge::Socket::Received::Complete);
-    std::vector<uint8_t> body(bridge::FrameLength(header));
-    ASSERT_EQ(sockets.first->Receive(body.data(), body.size(), 5000),
-              bridge::Socket::Received::Complete);
-    const nlohmann::json reply = bridge::DecodeMessage(body.data(), body.size());
-    EXPECT_EQ(reply["e"][0], bridge::error_number::kDisconnected);
+    std::vector<uint8_t> together = UnknownHandleRequest(1);
+    const std::vector<uint8_t> second = UnknownHandleRequest(2);
+    together.insert(together.end(), second.begin(), second.end());
+    ASSERT_TRUE(sockets.first->Send(together.data(), together.size()));
+    for (const uint8_t byte : UnknownHandleRequest(3)) {
+        ASSERT_TRUE(sockets.first->Send(&byte, 1));
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    for (int id = 1; id <= 3; ++id) {
+        const nlohmann::json reply = ReceiveRaw(*sockets.first);
+        EXPECT_EQ(reply["i"], id);
+        EXPECT_EQ(reply["e"][0], bridge::error_number::kDisconnected);
+    }
     EXPECT_TRUE(serving->IsOpen());
     sockets.first->Shutdown();
     server.join();

@@ -304,4 +304,44 @@ TEST_F(ScriptConventions, ForEachWalksEveryElementOnceInOrder) {
     }
 }
 
+// What a caller may keep: a recordset's Fields and a field of them by name
+// follow the recordset; a field's value, the recordset's state, a read
+// through the default member and a store record's Fields (which fail once
+// the record is closed) are asked every time.
+TEST_F(ServedPlatform, OnlyARecordsetsFieldsAndItsFieldsAreKeptByTheCaller) {
+    platform::emulated::SetMachineFact(*server.db(), "gc", "dc1.corp.example.com");
+    const Value connection = Create("ADODB.Connection");
+    Walk(connection, {{"Provider", kWrite, {Value("adsDSOobject")}}});
+    Walk(connection, {{"Open", kRead, {Value("GC://dc1.corp.example.com")}}});
+    const Value command = Create("ADODB.Command");
+    Walk(command, {{"ActiveConnection", invoke_kind::kPropertyPutRef, {connection}}});
+    Walk(command, {{"CommandText",
+                    kWrite,
+                    {Value("SELECT mail FROM 'GC://dc1.corp.example.com' "
+                           "WHERE objectcategory='person'")}}});
+    const Value recordset = Walk(command, {{"Execute", kRead, {}}});
+    const Value fields = Walk(recordset, {{"Fields", kRead, {}}});
+    struct Case {
+        Value object;
+        const char* member;
+        size_t arguments;
+        bool kept;
+    };
+    const Case cases[] = {
+        {recordset, "Fields", 0, true},
+        {fields, "Item", 1, true},
+        {recordset, nullptr, 0, true},
+        {recordset, nullptr, 1, false},
+        {recordset, "EOF", 0, false},
+        {Walk(fields, {{"Item", kRead, {Value("mail")}}}), "Value", 0, false},
+        {Create("ADODB.Record"), "Fields", 0, false},
+    };
+    for (const Case& c : cases) {
+        LocalObject& local = Local(c.object);
+        const int32_t id = c.member ? local.MemberId(c.member) : bridge::kDefaultMember;
+        EXPECT_EQ(local.KeepsResult(id, kRead, c.arguments), c.kept)
+            << local.ClassName() << " " << (c.member ? c.member : "()") << " " << c.arguments;
+    }
+}
+
 }  // namespace

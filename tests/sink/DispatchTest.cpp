@@ -15,7 +15,7 @@ using sinktest::Message;
 using Strings = std::vector<std::string>;
 namespace mm = MorvaneModule;
 
-constexpr char kComments[] = "urn:schemas-microsoft-com:office:office#Comments";
+using sinktest::kComments;
 
 // The sink with a settings file that selects the bare form, and the
 // thread's settings variables set to sentinels, so a test sees whether the

@@ -16,7 +16,7 @@ using platform::Variant;
 using sinktest::Message;
 namespace mm = MorvaneModule;
 
-constexpr char kComments[] = "urn:schemas-microsoft-com:office:office#Comments";
+using sinktest::kComments;
 
 // The comments a delivered SCL 6 message gets on the calling thread, with
 // the thread's settings folder as it is set.

@@ -16,6 +16,8 @@
 namespace sinktest {
 
 // Flag words the store passes for a delivered message.
+// The property a stamped message carries its comments in.
+constexpr char kComments[] = "urn:schemas-microsoft-com:office:office#Comments";
 constexpr int32_t kDeliveredBegin = MorvaneModule::EVT_SYNC_BEGIN | MorvaneModule::EVT_IS_DELIVERED;
 constexpr int32_t kDeliveredCommitted =
     MorvaneModule::EVT_SYNC_COMMITTED | MorvaneModule::EVT_IS_DELIVERED;

@@ -12,7 +12,7 @@ using sinktest::KeywordsOf;
 using sinktest::Message;
 using Strings = std::vector<std::string>;
 
-constexpr char kComments[] = "urn:schemas-microsoft-com:office:office#Comments";
+using sinktest::kComments;
 
 // A delivered message saved through the sink, with a settings file of the
 // given display format.

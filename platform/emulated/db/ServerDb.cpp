@@ -313,6 +313,10 @@ bool ServerDb::InTransaction() const {
     return sqlite3_get_autocommit(db_) == 0 && !snapshotOpen_;
 }
 
+bool ServerDb::HoldsWriteLock() const {
+    return sqlite3_txn_state(db_, nullptr) == SQLITE_TXN_WRITE;
+}
+
 ServerDb* ServerDb::SnapshotOnThisThread() {
     return snapshotOnThisThread;
 }

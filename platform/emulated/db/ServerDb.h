@@ -102,6 +102,9 @@ class ServerDb {
     // Whether a transaction of this connection's own is open: one begun
     // with BEGIN, not a read snapshot (ReadSnapshot below).
     bool InTransaction() const;
+    // Whether this connection holds the server's write lock, which every
+    // other connection's write waits for.
+    bool HoldsWriteLock() const;
     // Whether a read snapshot is open, and which one: every snapshot begun
     // has a number of its own, so a value read inside one can be kept for
     // the rest of it.

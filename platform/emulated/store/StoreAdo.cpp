@@ -89,7 +89,7 @@ class FolderFields : public FieldsCore {
 StoreConnection::~StoreConnection() {
     if (session_ && inTransaction_) {
         sqlite3_exec(session_->db().handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        session_->faults().TransactionEnded(false);
+        session_->TransactionEnded(false);
     }
 }
 
@@ -166,7 +166,7 @@ void StoreConnection::EndTransaction(bool commit) {
     inTransaction_ = false;
     if (session_->db().InTransaction())
         session_->db().Execute(commit ? "COMMIT" : "ROLLBACK");
-    session_->faults().TransactionEnded(commit);
+    session_->TransactionEnded(commit);
 }
 
 // --- Record ---

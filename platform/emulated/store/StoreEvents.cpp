@@ -7,7 +7,6 @@
 
 #include "platform/ComError.h"
 #include "platform/Text.h"
-#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/store/RegistrationScope.h"
 #include "platform/emulated/store/StoreCriteria.h"
 #include "platform/emulated/store/StoreRecords.h"
@@ -171,18 +170,13 @@ std::vector<RegistrationFolder> RegistrationFolders(StoreData& data, const Locat
 
 // What the store reports of a sink that could not be created, or whose
 // event method failed (its process died or hung): an error of the store's
-// source in the machine's Application log. The change goes on either way;
-// a report that cannot be written is lost.
+// source in the machine's Application log. The change goes on either way.
 void ReportSinkFailure(StoreSession& session, uint32_t eventId, const std::string& sinkClass,
                        const std::string& url, const ComError& error) {
-    try {
-        EmulatedEventLog log([folder = session.db().folder()] { return folder; });
-        log.Report({std::string(kStoreEventSource),
+    session.Report({std::string(kStoreEventSource),
                     EventType::Error,
                     eventId,
                     {sinkClass, url, std::to_string(error.number()), error.description()}});
-    } catch (const ComError&) {
-    }
 }
 
 std::vector<LoadedSink> CreateSinks(StoreSession& session,

@@ -3,6 +3,10 @@
 #include <chrono>
 #include <string_view>
 #include <thread>
+#include <utility>
+
+#include "platform/ComError.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 
 namespace platform::emulated {
 
@@ -23,6 +27,24 @@ std::shared_ptr<ServerDb> OpenSharedServer(const std::string& folder) {
         }
         std::this_thread::sleep_for(kRetryPause);
     }
+}
+
+void StoreSession::Report(const EventReport& report) {
+    if (db_->HoldsWriteLock()) {
+        heldReports_.push_back(report);
+        return;
+    }
+    try {
+        EmulatedEventLog log([folder = db_->folder()] { return folder; });
+        log.Report(report);
+    } catch (const ComError&) {
+    }
+}
+
+void StoreSession::TransactionEnded(bool committed) {
+    gate_.TransactionEnded(committed);
+    for (const EventReport& report : std::exchange(heldReports_, {}))
+        Report(report);
 }
 
 }  // namespace platform::emulated

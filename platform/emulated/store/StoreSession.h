@@ -2,8 +2,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Activation.h"
+#include "platform/EventLog.h"
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/db/ServerDb.h"
 #include "platform/emulated/store/StoreData.h"
@@ -31,11 +33,22 @@ class StoreSession {
     FaultGate& faults() { return gate_; }
     Activation& activation() { return activation_; }
 
+    // Writes an entry of the store to the machine's Application log; one
+    // that cannot be written is lost. While this session holds the server's
+    // write lock (its client's transaction), the entry waits for the
+    // transaction's end, committed or rolled back, as the log's own write
+    // would wait for that lock.
+    void Report(const EventReport& report);
+    // The client's transaction ended: the fault checks learn it, and the
+    // entries held back are written.
+    void TransactionEnded(bool committed);
+
   private:
     std::shared_ptr<ServerDb> db_;
     StoreData data_;
     FaultGate gate_;
     Activation& activation_;
+    std::vector<EventReport> heldReports_;
 };
 
 }  // namespace platform::emulated

@@ -296,6 +296,31 @@ TEST_F(StoreEvents, SinkThatCannotBeCreatedIsSkippedAndTheSaveSucceeds) {
                        "Missing.Sink", url);
 }
 
+// Inside the client's transaction the store holds the server's write lock:
+// its report waits for the transaction's end, committed or rolled back, and
+// is written then, not lost.
+TEST_F(StoreEvents, ReportInsideTheClientsTransactionIsWrittenAtItsEnd) {
+    auto alice = fixture.AddUser("alice@example.com");
+    RegisterInInbox(alice, "Missing.Sink", "1", kVisibleOnly, "missing.reg");
+    for (const bool commit : {true, false}) {
+        auto connection = fixture.ado.CreateConnection();
+        connection->SetProvider("ExOLEDB.DataSource");
+        connection->Open(alice.url, "", "", -1);
+        connection->BeginTrans();
+        const std::string url = alice.inboxUrl + (commit ? "/kept.EML" : "/dropped.EML");
+        auto note = fixture.ado.CreateRecord();
+        note->Open(url, *connection, store::adModeReadWrite, store::adCreateOverwrite,
+                   store::adDelayFetchFields, "", "");
+        note->GetFields()->Item("DAV:contentclass")->SetValue(Variant("urn:content-class:message"));
+        note->GetFields()->Update();
+        note->Close();
+        commit ? connection->CommitTrans() : connection->RollbackTrans();
+        auto entries = platform::emulated::ReadEventLog(*fixture.db);
+        ASSERT_EQ(entries.size(), commit ? 1u : 2u);
+        EXPECT_EQ(entries.back().report.inserts.at(1), url);
+    }
+}
+
 TEST_F(StoreEvents, SinkThatThrowsDoesNotVetoTheSave) {
     auto alice = fixture.AddUser("alice@example.com");
     auto thrower = fixture.activation.AddSink("Sink.Thrower");

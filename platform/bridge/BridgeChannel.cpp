@@ -120,11 +120,13 @@ struct Channel::Core final : ObjectTable, std::enable_shared_from_this<Core> {
             waitingReleases.clear();
         }
         const std::vector<uint8_t> frame = EncodeFrame(message);
+        // Counted before it goes: once sent, the peer may answer, and its
+        // caller look at the count, before this thread runs on.
+        ++framesSent;
         if (!open || !socket->Send(frame.data(), frame.size())) {
             MarkClosed();
             ThrowServerUnavailable("the connection is closed");
         }
-        ++framesSent;
     }
     // While a call is at hand (this side waits for a reply or serves a
     // request), a frame is sure to follow, and the release rides with it;

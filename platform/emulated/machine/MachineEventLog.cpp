@@ -10,12 +10,13 @@ namespace platform::emulated {
 
 namespace {
 
-// How long an entry waits for another writer of the server. The store may
-// hold the server's write lock on the very thread that reports (a sink
-// called inside a transaction of the store's client), which waiting
-// cannot end: the entry is then given up after this, not after the
-// server's usual ten seconds.
+// How long an entry waits for another writer of the server. Should a
+// writer on this very thread hold the lock with no holder to keep the
+// entry, waiting cannot end: the entry is then given up after this, not
+// after the server's usual ten seconds.
 constexpr int kReportWaitMs = 1000;
+
+thread_local HeldEventReports* holderOnThisThread = nullptr;
 
 std::string TimeText(const LocalTime& t) {
     char text[32];
@@ -104,8 +105,18 @@ std::optional<EventSourceEntry> FindEventSource(ServerDb& db, const std::string&
 EmulatedEventLog::EmulatedEventLog(std::function<std::string()> serverFolder, const Clock& clock)
     : serverFolder_(std::move(serverFolder)), clock_(clock) {}
 
+HoldEventReportsOnThisThread::HoldEventReportsOnThisThread(HeldEventReports& holder)
+    : before_(std::exchange(holderOnThisThread, &holder)) {}
+
+HoldEventReportsOnThisThread::~HoldEventReportsOnThisThread() {
+    holderOnThisThread = before_;
+}
+
 void EmulatedEventLog::Report(const EventReport& report) {
-    OnServer(serverFolder_(), [&](ServerDb& db) {
+    const std::string folder = serverFolder_();
+    if (holderOnThisThread != nullptr && holderOnThisThread->Hold(folder, report))
+        return;
+    OnServer(folder, [&](ServerDb& db) {
         sqlite3_busy_timeout(db.handle(), kReportWaitMs);
         return AppendEventLogEntry(db, report, clock_.Now());
     });

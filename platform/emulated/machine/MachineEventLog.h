@@ -41,9 +41,33 @@ struct EventSourceEntry {
 // The registered source of that name (any letter case), if there is one.
 std::optional<EventSourceEntry> FindEventSource(ServerDb& db, const std::string& source);
 
-// The EventLog port over the server in serverFolder(). An entry waits at
-// most a second for another writer of the server; a server that cannot be
-// opened or written throws ComError E_FAIL.
+// Keeps the entries reported on a thread whose store operation holds the
+// server's write lock: waiting for that lock on the thread that holds it
+// cannot end, so the holder writes them when its transaction ends.
+class HeldEventReports {
+  public:
+    virtual ~HeldEventReports() = default;
+    // Whether the entry, for the server in folder, was kept.
+    virtual bool Hold(const std::string& folder, const EventReport& report) = 0;
+};
+
+// Makes holder the one of this thread for its scope (the one before it
+// again after).
+class HoldEventReportsOnThisThread {
+  public:
+    explicit HoldEventReportsOnThisThread(HeldEventReports& holder);
+    ~HoldEventReportsOnThisThread();
+    HoldEventReportsOnThisThread(const HoldEventReportsOnThisThread&) = delete;
+    HoldEventReportsOnThisThread& operator=(const HoldEventReportsOnThisThread&) = delete;
+
+  private:
+    HeldEventReports* before_;
+};
+
+// The EventLog port over the server in serverFolder(). An entry the
+// holder of this thread keeps is written when it lets it go; any other
+// waits at most a second for another writer of the server. A server that
+// cannot be opened or written throws ComError E_FAIL.
 class EmulatedEventLog final : public EventLog {
   public:
     explicit EmulatedEventLog(std::function<std::string()> serverFolder = ServerFolder,

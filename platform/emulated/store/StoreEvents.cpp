@@ -224,6 +224,9 @@ void RunPhase(StoreSession& session, std::vector<LoadedSink>& sinks, SyncEvent e
 void RunSyncEvent(const std::shared_ptr<StoreSession>& session, const Location& where,
                   const std::shared_ptr<InFlightItem>& inFlight, SyncEvent event, int32_t itemFlags,
                   const std::function<void(store::EventInfo&)>& change) {
+    // A sink's own entries made while the client's transaction holds the
+    // server wait for it with the store's.
+    HoldEventReportsOnThisThread holding(*session);
     auto snapshot = std::make_optional<ReadSnapshot>(session->db());
     std::vector<EventRegistration> registrations =
         FindRegistrations(session->data(), where, inFlight->item, event);

@@ -29,11 +29,13 @@ std::shared_ptr<ServerDb> OpenSharedServer(const std::string& folder) {
     }
 }
 
+StoreSession::~StoreSession() {
+    WriteHeldReports();
+}
+
 void StoreSession::Report(const EventReport& report) {
-    if (db_->HoldsWriteLock()) {
-        heldReports_.push_back(report);
+    if (Hold(db_->folder(), report))
         return;
-    }
     try {
         EmulatedEventLog log([folder = db_->folder()] { return folder; });
         log.Report(report);
@@ -41,8 +43,24 @@ void StoreSession::Report(const EventReport& report) {
     }
 }
 
+bool StoreSession::Hold(const std::string& folder, const EventReport& report) {
+    if (!db_->HoldsWriteLock())
+        return false;
+    if (folder != db_->folder()) {
+        const std::optional<FileKey> file = ServerFileKeyOf(folder);
+        if (!file || file != db_->File())
+            return false;
+    }
+    heldReports_.push_back(report);
+    return true;
+}
+
 void StoreSession::TransactionEnded(bool committed) {
     gate_.TransactionEnded(committed);
+    WriteHeldReports();
+}
+
+void StoreSession::WriteHeldReports() {
     for (const EventReport& report : std::exchange(heldReports_, {}))
         Report(report);
 }

@@ -8,6 +8,7 @@
 #include "platform/EventLog.h"
 #include "platform/emulated/db/Faults.h"
 #include "platform/emulated/db/ServerDb.h"
+#include "platform/emulated/machine/MachineEventLog.h"
 #include "platform/emulated/store/StoreData.h"
 
 namespace platform::emulated {
@@ -21,10 +22,11 @@ std::shared_ptr<ServerDb> OpenSharedServer(const std::string& folder);
 // its transaction is its own), the fault checks made on it and the
 // activation through which event sinks are created. Records opened through
 // an ADO connection share its session.
-class StoreSession {
+class StoreSession final : public HeldEventReports {
   public:
     StoreSession(std::shared_ptr<ServerDb> db, Activation& activation)
         : db_(std::move(db)), data_(*db_), gate_(*db_), activation_(activation) {}
+    ~StoreSession() override;
     StoreSession(const StoreSession&) = delete;
     StoreSession& operator=(const StoreSession&) = delete;
 
@@ -37,13 +39,17 @@ class StoreSession {
     // that cannot be written is lost. While this session holds the server's
     // write lock (its client's transaction), the entry waits for the
     // transaction's end, committed or rolled back, as the log's own write
-    // would wait for that lock.
+    // would wait for that lock; so do the entries of this server that sinks
+    // report on the thread of one of its events (RunSyncEvent).
     void Report(const EventReport& report);
+    bool Hold(const std::string& folder, const EventReport& report) override;
     // The client's transaction ended: the fault checks learn it, and the
     // entries held back are written.
     void TransactionEnded(bool committed);
 
   private:
+    void WriteHeldReports();
+
     std::shared_ptr<ServerDb> db_;
     StoreData data_;
     FaultGate gate_;

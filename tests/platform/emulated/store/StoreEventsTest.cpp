@@ -297,11 +297,17 @@ TEST_F(StoreEvents, SinkThatCannotBeCreatedIsSkippedAndTheSaveSucceeds) {
 }
 
 // Inside the client's transaction the store holds the server's write lock:
-// its report waits for the transaction's end, committed or rolled back, and
-// is written then, not lost.
-TEST_F(StoreEvents, ReportInsideTheClientsTransactionIsWrittenAtItsEnd) {
+// the store's report, and a sink's own made on the store's thread, wait
+// for the transaction's end, committed or rolled back, and are written
+// then, not lost.
+TEST_F(StoreEvents, ReportsInsideTheClientsTransactionAreWrittenAtItsEnd) {
     auto alice = fixture.AddUser("alice@example.com");
     RegisterInInbox(alice, "Missing.Sink", "1", kVisibleOnly, "missing.reg");
+    fixture.activation.AddSink("Sink.Reporter")->onBegin = [this](store::EventInfo&) {
+        platform::emulated::EmulatedEventLog log([this] { return fixture.serverFolder(); });
+        log.Report({"Sink.Reporter", platform::EventType::Warning, 4, {"reported"}});
+    };
+    RegisterInInbox(alice, "Sink.Reporter", "2", kVisibleOnly, "reporter.reg");
     for (const bool commit : {true, false}) {
         auto connection = fixture.ado.CreateConnection();
         connection->SetProvider("ExOLEDB.DataSource");
@@ -316,8 +322,9 @@ TEST_F(StoreEvents, ReportInsideTheClientsTransactionIsWrittenAtItsEnd) {
         note->Close();
         commit ? connection->CommitTrans() : connection->RollbackTrans();
         auto entries = platform::emulated::ReadEventLog(*fixture.db);
-        ASSERT_EQ(entries.size(), commit ? 1u : 2u);
-        EXPECT_EQ(entries.back().report.inserts.at(1), url);
+        ASSERT_EQ(entries.size(), commit ? 2u : 4u);
+        EXPECT_EQ(entries[entries.size() - 2].report.inserts.at(1), url);
+        EXPECT_EQ(entries.back().report.source, "Sink.Reporter");
     }
 }
 

@@ -8,6 +8,7 @@
 #include "setup/basis64bit.h"
 #include "setup/modGetWindowsVersion.h"
 #include "tests/setup/FakePorts.h"
+#include "tests/support/ErrorNumber.h"
 
 using setup::modGetWindowsVersion::GetWindowsVersion;
 using setup::modGetWindowsVersion::WindowsVersionName;
@@ -15,16 +16,7 @@ using setupfakes::FakeMachine;
 
 namespace {
 
-// The number of the platform error the call throws; 0 when it throws none.
-template <typename Call>
-int32_t ErrorNumberOf(Call&& call) {
-    try {
-        call();
-    } catch (const platform::ComError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using testsupport::ErrorNumberOf;
 
 TEST(WindowsVersionTable, EveryRowOfTheTableGivesItsName) {
     const std::vector<std::tuple<uint32_t, uint32_t, uint32_t, std::string>> rows = {

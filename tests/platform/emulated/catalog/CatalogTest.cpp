@@ -12,22 +12,16 @@
 #include "setup/basGlobals.h"
 #include "tests/setup/FakePorts.h"
 #include "tests/setup/emulated/EmulatedServerFixture.h"
+#include "tests/support/ErrorNumber.h"
 
 using namespace platform::emulated;
 using platform::Variant;
 
 namespace {
 
-constexpr const char* kProbeProgId = "CatalogProbe.Thing";
+using testsupport::ErrorNumberOf;
 
-int32_t ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const platform::ComError& error) {
-        return error.number();
-    }
-    return 0;
-}
+constexpr const char* kProbeProgId = "CatalogProbe.Thing";
 
 class CatalogFixture : public EmulatedServerFixture {
   protected:
@@ -101,8 +95,8 @@ TEST_F(CatalogApplications, RemoveTakesThePositionAndInvalidPositionsFail) {
     AddApplication("B");
     auto applications = catalog_->CreateCatalog()->GetCollection("Applications");
     applications->Populate();
-    EXPECT_EQ(ErrorOf([&] { applications->Remove(2); }), platform::hresult::E_INVALIDARG);
-    EXPECT_EQ(ErrorOf([&] { applications->Item(-1); }), platform::hresult::E_INVALIDARG);
+    EXPECT_EQ(ErrorNumberOf([&] { applications->Remove(2); }), platform::hresult::E_INVALIDARG);
+    EXPECT_EQ(ErrorNumberOf([&] { applications->Item(-1); }), platform::hresult::E_INVALIDARG);
     applications->Remove(0);
     EXPECT_EQ(applications->Item(0)->Name(), Variant("B"));
     applications->SaveChanges();
@@ -117,7 +111,7 @@ TEST_F(CatalogApplications, ShutdownAfterIsThreeMinutesUntilSetAndAtMostADay) {
     auto application = applications->Item(0);
     EXPECT_EQ(application->Value("ShutdownAfter"), Variant(3));
     for (int32_t refused : {-1, 1441}) {
-        EXPECT_EQ(ErrorOf([&] { application->SetValue("ShutdownAfter", Variant(refused)); }),
+        EXPECT_EQ(ErrorNumberOf([&] { application->SetValue("ShutdownAfter", Variant(refused)); }),
                   platform::hresult::E_INVALIDARG)
             << refused;
     }
@@ -127,12 +121,12 @@ TEST_F(CatalogApplications, ShutdownAfterIsThreeMinutesUntilSetAndAtMostADay) {
     EXPECT_EQ(ApplicationShutdownAfter(*db_, "Other"), 3);
     // Shut down with no process running changes nothing; an unknown name fails.
     catalog_->CreateCatalog()->ShutdownApplication("morvane");
-    EXPECT_EQ(ErrorOf([&] { catalog_->CreateCatalog()->ShutdownApplication("Other"); }),
+    EXPECT_EQ(ErrorNumberOf([&] { catalog_->CreateCatalog()->ShutdownApplication("Other"); }),
               catalog_error::kObjectDoesNotExist);
 }
 
 TEST_F(CatalogApplications, UnknownCollectionIsAnError) {
-    EXPECT_NE(ErrorOf([&] { catalog_->CreateCatalog()->GetCollection("Roles"); }), 0);
+    EXPECT_NE(ErrorNumberOf([&] { catalog_->CreateCatalog()->GetCollection("Roles"); }), 0);
 }
 
 using CatalogComponents = CatalogFixture;
@@ -148,21 +142,23 @@ TEST_F(CatalogComponents, InstalledLibraryClassesAreCreatableAndGoWithTheApplica
     applications->Populate();
     applications->Remove(0);
     applications->SaveChanges();
-    EXPECT_EQ(ErrorOf([&] { activation_->CreateObject(kProbeProgId); }),
+    EXPECT_EQ(ErrorNumberOf([&] { activation_->CreateObject(kProbeProgId); }),
               platform::hresult::CO_E_CLASSSTRING);
 }
 
 TEST_F(CatalogComponents, MissingFileMissingApplicationAndNonServerLibraryFail) {
     AddApplication("Probe");
     auto admin = catalog_->CreateCatalog();
-    EXPECT_EQ(ErrorOf([&] { admin->InstallComponent("Probe", folder_.File("none.so"), "", ""); }),
-              catalog_error::kCompFileDoesNotExist);
     EXPECT_EQ(
-        ErrorOf([&] { admin->InstallComponent("Other", MORVANE_CATALOG_PROBE_LIBRARY, "", ""); }),
-        catalog_error::kObjectDoesNotExist);
+        ErrorNumberOf([&] { admin->InstallComponent("Probe", folder_.File("none.so"), "", ""); }),
+        catalog_error::kCompFileDoesNotExist);
+    EXPECT_EQ(ErrorNumberOf(
+                  [&] { admin->InstallComponent("Other", MORVANE_CATALOG_PROBE_LIBRARY, "", ""); }),
+              catalog_error::kObjectDoesNotExist);
     testsupport::WriteFile(folder_.File("junk.so"), "not a library");
-    EXPECT_EQ(ErrorOf([&] { admin->InstallComponent("Probe", folder_.File("junk.so"), "", ""); }),
-              catalog_error::kCompFileLoadDllFail);
+    EXPECT_EQ(
+        ErrorNumberOf([&] { admin->InstallComponent("Probe", folder_.File("junk.so"), "", ""); }),
+        catalog_error::kCompFileLoadDllFail);
     EXPECT_NE(ListJson().find("\"components\":[]"), std::string::npos);
 }
 
@@ -181,7 +177,7 @@ TEST_F(CatalogServices, ServiceIsRecordedOnceWithoutItsPassword) {
               std::string::npos)
         << json;
     EXPECT_EQ(json.find("secret"), std::string::npos);
-    EXPECT_EQ(ErrorOf([&] {
+    EXPECT_EQ(ErrorNumberOf([&] {
                   admin->CreateServiceForApplication("Morvane", "Morvane", "", "", "", "", "",
                                                      false);
               }),
@@ -195,25 +191,25 @@ TEST_F(CatalogFaults, EachPlantedOperationFailsWithItsNumber) {
     const int32_t number = platform::hresult::E_ACCESSDENIED;
     Plant("catalog.populate", number);
     auto applications = catalog_->CreateCatalog()->GetCollection("Applications");
-    EXPECT_EQ(ErrorOf([&] { applications->Populate(); }), number);
+    EXPECT_EQ(ErrorNumberOf([&] { applications->Populate(); }), number);
     Faults(*db_).Clear();
     applications->Populate();
     Plant("catalog.remove", number);
-    EXPECT_EQ(ErrorOf([&] { applications->Remove(0); }), number);
+    EXPECT_EQ(ErrorNumberOf([&] { applications->Remove(0); }), number);
     Plant("catalog.savechanges", number);
-    EXPECT_EQ(ErrorOf([&] { applications->SaveChanges(); }), number);
+    EXPECT_EQ(ErrorNumberOf([&] { applications->SaveChanges(); }), number);
     Plant("catalog.installcomponent", number);
-    EXPECT_EQ(
-        ErrorOf([&] { catalog_->CreateCatalog()->InstallComponent("Morvane", "x.so", "", ""); }),
-        number);
+    EXPECT_EQ(ErrorNumberOf(
+                  [&] { catalog_->CreateCatalog()->InstallComponent("Morvane", "x.so", "", ""); }),
+              number);
     Plant("catalog.createservice", number);
-    EXPECT_EQ(ErrorOf([&] {
+    EXPECT_EQ(ErrorNumberOf([&] {
                   catalog_->CreateCatalog()->CreateServiceForApplication("Morvane", "Morvane", "",
                                                                          "", "", "", "", false);
               }),
               number);
     Plant("catalog.create", number);
-    EXPECT_EQ(ErrorOf([&] { catalog_->CreateCatalog(); }), number);
+    EXPECT_EQ(ErrorNumberOf([&] { catalog_->CreateCatalog(); }), number);
 }
 
 // The COM+ routines of the setup program over the emulated catalog.
@@ -274,7 +270,7 @@ TEST_F(ComPlusOnServer, InstallCheckAndUninstallTheApplication) {
     setup::ComPlus::RemoveEventSource(ports, "Morvane", "admin");
     EXPECT_EQ(ListJson(), "[]");
     EXPECT_FALSE(FindEventSource(*db_, "Morvane").has_value());
-    EXPECT_EQ(ErrorOf([&] { activation_->CreateObject(kProbeProgId); }),
+    EXPECT_EQ(ErrorNumberOf([&] { activation_->CreateObject(kProbeProgId); }),
               platform::hresult::CO_E_CLASSSTRING);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/emulated/directory/DirectoryService.h"
 #include "platform/emulated/directory/LdapQuery.h"
 #include "tests/setup/DiscoveryWorld.h"
+#include "tests/support/ErrorNumber.h"
 
 using discoverytest::DiscoveryWorld;
 using platform::ComError;
@@ -19,20 +20,13 @@ using ::testing::ElementsAre;
 
 namespace {
 
+using testsupport::ErrorNumberOf;
+
 constexpr int32_t kErrorsInCommand = platform::hresult::FromUnsigned(0x80040E14);
 constexpr const char* kMailboxQuery =
     "SELECT adspath, cn, msExchHomeServerName,mailNickName,mail,homeMDB, useraccountcontrol "
     "FROM 'GC://dc1.corp.example.com' "
     "WHERE objectcategory='person' AND MsExchMailboxGuid='*' ORDER BY cn";
-
-int32_t ErrorNumberOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const ComError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 TEST(DirectoryDialect, MailboxQueryParsesIntoColumnsSourceConditionsAndKey) {
     auto query = ParseDirectoryQuery(kMailboxQuery);

@@ -6,19 +6,13 @@
 #include "platform/emulated/directory/SystemInfoObjects.h"
 #include "platform/emulated/machine/MachineFacts.h"
 #include "tests/setup/emulated/EmulatedServerFixture.h"
+#include "tests/support/ErrorNumber.h"
 
 using namespace platform::emulated;
 
 namespace {
 
-int32_t ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const platform::ComError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using testsupport::ErrorNumberOf;
 
 using SystemInfoObjects = EmulatedServerFixture;
 
@@ -29,17 +23,17 @@ TEST_F(SystemInfoObjects, NamesComeFromTheMachineFacts) {
     EXPECT_EQ(systemInfo.CreateADSystemInfo()->DomainDNSName(), "Corp.Example.com");
     auto root = systemInfo.GetObject("gc://rootdse");
     EXPECT_EQ(root->Get("dnshostname"), platform::Variant("dc1.corp.example.com"));
-    EXPECT_EQ(ErrorOf([&] { root->Get("defaultNamingContext"); }),
+    EXPECT_EQ(ErrorNumberOf([&] { root->Get("defaultNamingContext"); }),
               directory_error::kPropertyNotFound);
 }
 
 TEST_F(SystemInfoObjects, MissingDomainOrCatalogFailWithTheDirectoryErrors) {
     EmulatedSystemInfo systemInfo(ServerFolderFunction());
-    EXPECT_EQ(ErrorOf([&] { systemInfo.CreateADSystemInfo(); }),
+    EXPECT_EQ(ErrorNumberOf([&] { systemInfo.CreateADSystemInfo(); }),
               directory_error::kDomainUnreachable);
-    EXPECT_EQ(ErrorOf([&] { systemInfo.GetObject("GC://RootDSE"); }),
+    EXPECT_EQ(ErrorNumberOf([&] { systemInfo.GetObject("GC://RootDSE"); }),
               directory_error::kServerNotOperational);
-    EXPECT_EQ(ErrorOf([&] { systemInfo.GetObject("LDAP://RootDSE"); }),
+    EXPECT_EQ(ErrorNumberOf([&] { systemInfo.GetObject("LDAP://RootDSE"); }),
               directory_error::kNoSuchObject);
 }
 
@@ -48,16 +42,16 @@ using DirectoryConnectionTest = EmulatedServerFixture;
 TEST_F(DirectoryConnectionTest, OpensOnlyThroughTheDirectoryProvider) {
     EmulatedDirectoryAdo ado(ServerFolderFunction());
     auto connection = ado.CreateConnection();
-    EXPECT_EQ(ErrorOf([&] { connection->Open("GC://dc1", "", "", -1); }),
+    EXPECT_EQ(ErrorNumberOf([&] { connection->Open("GC://dc1", "", "", -1); }),
               ado_error::kProviderNotFound);
     connection->SetProvider("ADsDSOObject");
     connection->Open("GC://dc1", "", "", -1);
     EXPECT_EQ(connection->State(), 1);
     EXPECT_EQ(dynamic_cast<DirectoryConnection&>(*connection).ConnectionString(), "GC://dc1");
-    EXPECT_EQ(ErrorOf([&] { connection->SetProvider("x"); }), ado_error::kObjectOpen);
+    EXPECT_EQ(ErrorNumberOf([&] { connection->SetProvider("x"); }), ado_error::kObjectOpen);
     connection->Close();
     EXPECT_EQ(connection->State(), 0);
-    EXPECT_EQ(ErrorOf([&] { connection->Close(); }), ado_error::kObjectClosed);
+    EXPECT_EQ(ErrorNumberOf([&] { connection->Close(); }), ado_error::kObjectClosed);
 }
 
 TEST_F(DirectoryConnectionTest, PlantedFaultFailsTheOpen) {
@@ -69,7 +63,7 @@ TEST_F(DirectoryConnectionTest, PlantedFaultFailsTheOpen) {
     EmulatedDirectoryAdo ado(ServerFolderFunction());
     auto connection = ado.CreateConnection();
     connection->SetProvider("adsDSOobject");
-    EXPECT_EQ(ErrorOf([&] { connection->Open("GC://dc1", "", "", -1); }), fault.number);
+    EXPECT_EQ(ErrorNumberOf([&] { connection->Open("GC://dc1", "", "", -1); }), fault.number);
     EXPECT_EQ(connection->State(), 0);
 }
 

@@ -1,7 +1,6 @@
 #include "platform/emulated/hosting/ApplicationProcess.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 
 #include "platform/ComError.h"
@@ -132,8 +131,7 @@ std::shared_ptr<WindowsHost> HostOfThisThread(const std::string& serverFolder,
 }  // namespace
 
 int ComPlusMinuteMs() {
-    const char* text = std::getenv("MORVANE_COMPLUS_MINUTE_MS");
-    return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : kMinuteMs;
+    return MillisecondsSetting("MORVANE_COMPLUS_MINUTE_MS", kMinuteMs);
 }
 
 std::shared_ptr<WindowsHost> ApplicationHostOfThisThread(const std::string& serverFolder,

@@ -16,9 +16,14 @@ constexpr int kLeaveLimitMs = 5000;
 
 }  // namespace
 
+int MillisecondsSetting(const char* variable, int otherwise) {
+    const char* text = std::getenv(variable);
+    const int value = text != nullptr ? std::atoi(text) : 0;
+    return value > 0 ? value : otherwise;
+}
+
 int CallLimitMs() {
-    const char* text = std::getenv("MORVANE_HOST_CALL_LIMIT_MS");
-    return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : kCallLimitMs;
+    return MillisecondsSetting("MORVANE_HOST_CALL_LIMIT_MS", kCallLimitMs);
 }
 
 namespace {

@@ -27,6 +27,10 @@
 // new one.
 namespace platform::emulated {
 
+// A time limit of the hosts: the milliseconds $variable gives, when a
+// positive number, else otherwise (tests shorten the limits).
+int MillisecondsSetting(const char* variable, int otherwise);
+
 // How long a call to a host may go without a word from it before the host
 // counts as hung: $MORVANE_HOST_CALL_LIMIT_MS, a minute unless it says
 // otherwise.

@@ -1,12 +1,12 @@
 #include "platform/emulated/hosting/WindowsHostLaunch.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/ComError.h"
 #include "platform/bridge/BridgeListener.h"
 #include "platform/emulated/bridge/ServedClasses.h"
+#include "platform/emulated/hosting/WindowsHost.h"
 #include "platform/emulated/hosting/WineProcess.h"
 #include "platform/emulated/machine/ChildProcess.h"
 #include "platform/emulated/machine/WindowsPaths.h"
@@ -23,8 +23,7 @@ constexpr int kStartLimitMs = 300000;
 constexpr int kIntroductionLimitMs = 5000;
 
 int StartLimitMs() {
-    const char* text = std::getenv("MORVANE_HOST_START_LIMIT_MS");
-    return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : kStartLimitMs;
+    return MillisecondsSetting("MORVANE_HOST_START_LIMIT_MS", kStartLimitMs);
 }
 
 [[noreturn]] void ThrowStartFailure(const std::string& detail) {
